@@ -1,0 +1,24 @@
+# Two entry points: `make demo` and `make test`. Both install the Debian
+# packages that are missing (as root), configure and build first.
+PRESET ?= default
+BUILD  := build
+
+.PHONY: all deps build test demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j 2
+
+test: build
+	ctest --preset $(PRESET) -j 2
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+clean:
+	rm -rf build build-debug demo-out

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/integer.h"
+#include "platform/numtext.h"
+#include "platform/runtime_error.h"
+
+using platform::numberText;
+using platform::numericValue;
+
+TEST(NumberText, FifteenDigitsPlainDecimalsNeverExponentForm)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {500000.0, " 500000"},
+        {440598.07885, " 440598.07885"},
+        {-3320469.2862, "-3320469.2862"},
+        {4472390.0309999999, " 4472390.031"},  // rounded to 15 digits first
+        {0.5, " 0.5"},
+        {-0.25, "-0.25"},
+        {-0.0, " 0"},
+        {1.5e-7, " 0.00000015"},
+        {1e20, " 100000000000000000000"},
+        {123456789012345678.0, " 123456789012346000"},
+        {1234567890123455.0, " 1234567890123460"},  // exact tie: half to even
+        {1234567890123445.0, " 1234567890123440"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(numberText(c.value), c.text) << c.value;
+}
+
+TEST(NumericValue, LongestLeadingDecimalNumber)
+{
+    EXPECT_EQ(numericValue("500000.000 "), 500000.0);
+    EXPECT_EQ(numericValue("  -3.5x"), -3.5);
+    EXPECT_EQ(numericValue(".5"), 0.5);
+    EXPECT_EQ(numericValue("5."), 5.0);
+    EXPECT_EQ(numericValue("1.5.3"), 1.5);
+    EXPECT_EQ(numericValue("1e3"), 1000.0);
+    EXPECT_EQ(numericValue("2e"), 2.0);  // a letter without digits is not an exponent
+    EXPECT_EQ(numericValue("30"), 30.0);
+    EXPECT_EQ(numericValue("3 "), 3.0);
+    EXPECT_EQ(numericValue(""), 0.0);
+    EXPECT_EQ(numericValue("ut"), 0.0);
+    EXPECT_EQ(numericValue("-"), 0.0);
+    EXPECT_EQ(numericValue("0x10"), 0.0);  // no radix prefixes
+    EXPECT_EQ(numericValue("1e-999"), 0.0);  // underflow is not an error
+    EXPECT_THROW(numericValue("1e999"), platform::RunError);
+}
+
+TEST(IntegerConversion, RoundsHalfToEvenAndOverflowsOutsideRange)
+{
+    using platform::roundToInteger;
+    EXPECT_EQ(roundToInteger<int16_t>(30.0), 30);
+    EXPECT_EQ(roundToInteger<int16_t>(2.5), 2);
+    EXPECT_EQ(roundToInteger<int16_t>(3.5), 4);
+    EXPECT_EQ(roundToInteger<int16_t>(-32768.5), -32768);
+    EXPECT_THROW(roundToInteger<int16_t>(32767.5), platform::RunError);
+    EXPECT_THROW(roundToInteger<int16_t>(NAN), platform::RunError);
+    EXPECT_EQ(roundToInteger<int32_t>(2147483647.0), 2147483647);
+    EXPECT_THROW(roundToInteger<int32_t>(2147483648.0), platform::RunError);
+    EXPECT_THROW(platform::checked16(32768), platform::RunError);
+    EXPECT_THROW(platform::checked32(-2147483649LL), platform::RunError);
+}
