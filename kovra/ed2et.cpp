@@ -13,13 +13,17 @@ namespace {
 using platform::BinFile;
 using platform::checked32;
 
-// File layout. Every header is 176 bytes of 16-byte label/value records; the
-// labels are never looked at.
+// File layout. Every header is 176 bytes of 16-byte records, an 8-byte label
+// and then the value; the labels are never looked at. Positions below are
+// those of the values.
 constexpr int32_t kHeaderBytes = 176;
 constexpr int32_t kNodeBytes = 16;
-constexpr int64_t kNumFileAt = 32;  // in the overview header
-constexpr int64_t kSLatAt = 64, kNLatAt = 80, kELongAt = 96, kWLongAt = 112;
-constexpr int64_t kLatIncAt = 128, kLongIncAt = 144, kGsCountAt = 160;
+constexpr int64_t kLabelBytes = 8;
+constexpr int64_t kNumFileAt = 32 + kLabelBytes;  // in the overview header
+constexpr int64_t kSLatAt = 64 + kLabelBytes, kNLatAt = 80 + kLabelBytes;
+constexpr int64_t kELongAt = 96 + kLabelBytes, kWLongAt = 112 + kLabelBytes;
+constexpr int64_t kLatIncAt = 128 + kLabelBytes, kLongIncAt = 144 + kLabelBytes;
+constexpr int64_t kGsCountAt = 160 + kLabelBytes;
 constexpr int64_t kLonShiftAt = 4;  // in a node record, after the latitude shift
 
 constexpr int32_t kMaxSubGrids = 150;

@@ -1,0 +1,347 @@
+// Grid lookup and datum shift on small grids made by the NTv2 writer, whose
+// node shifts are known functions of position.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "demo_grid.h"
+#include "ed2et.h"
+#include "ntv2_writer.h"
+
+using namespace kovra;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kS = 1000, kE = 2000, kInc = 60;  // S_LAT, E_LONG (positive west), spacing
+
+// A bilinear field of the node position, in spacings north of S_LAT (r) and west
+// of E_LONG (c). Bilinear interpolation must reproduce it, inside and out.
+double latField(double r, double c) { return 0.5 + 0.25 * r + 0.125 * c + 0.0625 * r * c; }
+double lonField(double r, double c) { return -1.0 + 0.375 * r - 0.25 * c + 0.03125 * r * c; }
+
+ntv2::Node fieldNode(double lat, double lonWest)
+{
+    const double r = (lat - kS) / kInc, c = (lonWest - kE) / kInc;
+    return {static_cast<float>(latField(r, c)), static_cast<float>(lonField(r, c))};
+}
+
+// Neighbouring nodes whose difference is beyond the single-precision range.
+ntv2::Node opposingExtremes(double, double lonWest) { return {lonWest > kE + 200 ? 3e38f : -3e38f}; }
+
+// 5 rows by 6 columns of nodes.
+ntv2::Grid fieldGrid() { return {.subGrids = {ntv2::regularSubGrid(kS, kE, kInc, kInc, 5, 6, fieldNode)}}; }
+
+ntv2::SubGrid constantSubGrid(double sLat, double eLong, double inc, int32_t rows, int32_t cols,
+                              float latShift, float lonShiftWest = 0)
+{
+    return ntv2::regularSubGrid(sLat, eLong, inc, inc, rows, cols,
+                                [=](double, double) { return ntv2::Node{latShift, lonShiftWest}; });
+}
+
+// A point given in spacings from S_LAT and E_LONG, in arc-seconds positive east.
+LonLat at(double r, double c) { return {-(kE + c * kInc), kS + r * kInc}; }
+
+LonLat lookup(const GridFile& grid, LonLat p)
+{
+    double x = 0, y = 0;
+    return interpolateGrid(grid, p.lon, p.lat, x, y);
+}
+
+std::string errorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const platform::RunError& e) {
+        return std::to_string(e.number()) + " " + e.description();
+    }
+    return "no error";
+}
+
+class Ed2etTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() /
+               ("ed2et_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                "_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path() const { return (dir_ / kGridFileName).string(); }
+    GridFile write(const ntv2::Grid& grid, std::optional<std::size_t> maxBytes = std::nullopt)
+    {
+        ntv2::writeGrid(path(), grid, maxBytes);
+        return GridFile(path());
+    }
+
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(Ed2etTest, BilinearFieldIsReproducedAndFractionsStored)
+{
+    const GridFile grid = write(fieldGrid());
+    struct Case { double r, c, x, y; } cases[] = {
+        {2, 3, 0, 0},          {2.25, 3.75, 0.75, 0.25}, {1.5, 0.5, 0.5, 0.5},
+        {0, 0, 0, 0},          {0, 4.9, 0.9, 0},         {3.9, 0, 0, 0.9},  // on S_LAT, E_LONG
+        {-0.5, 2.5, 0.5, -0.5}, {1.25, -0.75, -0.75, 0.25},                // extrapolated
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "r=" << k.r << " c=" << k.c);
+        const LonLat p = at(k.r, k.c);
+        double x = 7, y = 7;
+        const LonLat shifted = interpolateGrid(grid, p.lon, p.lat, x, y);
+        EXPECT_NEAR(x, k.x, 1e-12);
+        EXPECT_NEAR(y, k.y, 1e-12);
+        EXPECT_NEAR(shifted.lat, p.lat + latField(k.r, k.c), 1e-9);
+        EXPECT_NEAR(shifted.lon, p.lon - lonField(k.r, k.c), 1e-9);
+    }
+    // On node P1 the shifts are P1's, exactly.
+    const LonLat p1 = at(2, 3);
+    EXPECT_EQ(lookup(grid, p1).lat, p1.lat + latField(2, 3));
+    EXPECT_EQ(lookup(grid, p1).lon, -(-p1.lon + lonField(2, 3)));
+}
+
+TEST_F(Ed2etTest, CoefficientsAreRoundedToSinglePrecision)
+{
+    // Nodes [row][column] of one cell. The mid-cell value is the mean up to that
+    // rounding; 2^24 - (-1.5) and 1.5 + 2^24 need 26 bits and round to 2^24 + 2.
+    constexpr float k24 = 16777216;
+    struct Case { float t[2][2]; double x, y, shift, tolerance; } cases[] = {
+        {{{1.1f, 2.3f}, {3.7f, 5.9f}}, 0.5, 0.5, (1.1 + 2.3 + 3.7 + 5.9) / 4, 1e-6},
+        {{{k24, -1.5f}, {k24, -1.5f}}, 0.5, 0, k24 - (k24 + 2) / 2, 0},  // a1
+        {{{k24, 0}, {0, 1.5f}}, 0.5, 0.5, (k24 + 2) / 4, 0},             // a3
+    };
+    for (const Case& k : cases) {
+        const GridFile grid = write({.subGrids = {ntv2::regularSubGrid(
+                                         kS, kE, kInc, kInc, 2, 2, [&](double lat, double lonWest) {
+                                             return ntv2::Node{k.t[lat > kS][lonWest > kE], 0};
+                                         })}});
+        const LonLat p = at(k.y, k.x);
+        EXPECT_NEAR(lookup(grid, p).lat - p.lat, k.shift, k.tolerance) << k.t[0][0];
+    }
+}
+
+TEST_F(Ed2etTest, PointsOutsideGiveZerosAndKeepTheFractions)
+{
+    const GridFile grid = write(fieldGrid());
+    struct Case { double r, c; } cases[] = {
+        {4, 2}, {2, 5},                 // on N_LAT, on W_LONG
+        {-1, 2}, {2, -1}, {5.5, 2},     // a full spacing south, east; north
+    };
+    for (const Case& k : cases) {
+        double x = 7, y = 8;
+        const LonLat shifted = interpolateGrid(grid, at(k.r, k.c).lon, at(k.r, k.c).lat, x, y);
+        EXPECT_EQ(shifted.lon, 0) << k.r << " " << k.c;
+        EXPECT_EQ(shifted.lat, 0);
+        EXPECT_EQ(x, 7);
+        EXPECT_EQ(y, 8);
+    }
+    ntv2::Grid noSubGrids = fieldGrid();
+    for (int32_t numFile : {0, -3}) {
+        noSubGrids.numFile = numFile;
+        EXPECT_EQ(lookup(write(noSubGrids), at(1, 1)).lat, 0) << numFile;
+    }
+}
+
+TEST_F(Ed2etTest, FinestLatitudeSpacingWinsTiesGoToTheEarlier)
+{
+    // Each sub-grid covers the point; its latitude shift names it.
+    auto sub = [](double latInc, double longInc, float name) {
+        ntv2::SubGrid g = constantSubGrid(0, -100000, latInc, 4, 4, name);
+        g.longInc = longInc;
+        g.wLong = g.eLong + 3 * longInc;
+        return g;
+    };
+    struct Case { std::vector<ntv2::SubGrid> subGrids; float chosen; } cases[] = {
+        {{sub(60, 60, 1), sub(60, 30, 2)}, 1},          // tie; finer LONG_INC ignored
+        {{sub(60, 60, 1), sub(30, 60, 2)}, 2},
+        {{sub(30, 60, 1), sub(60, 10, 2)}, 1},
+        {{sub(1000000, 1000000, 1)}, 0},               // never chosen
+        {{sub(1000000, 60, 1), sub(999999.5, 60, 2)}, 2},
+    };
+    for (const Case& k : cases) {
+        const GridFile grid = write({.subGrids = k.subGrids});
+        const LonLat p{100000 - 20, 20};
+        EXPECT_EQ(lookup(grid, p).lat, k.chosen ? p.lat + k.chosen : 0) << k.chosen;
+    }
+}
+
+TEST_F(Ed2etTest, NodeCountsRoundHalfToEven)
+{
+    // A span of 24.5 spacings has 25 rows (cells up to 24), one of 25.5 has 27 (up to 26).
+    struct Case { double span, r, c; bool inside; } cases[] = {
+        {24.5, 23.5, 0.5, true}, {24.5, 24.2, 0.5, false}, {25.5, 25.7, 0.5, true},
+        {25.5, 26.1, 0.5, false}, {24.5, 0.5, 24.2, false}, {25.5, 0.5, 25.7, true},
+    };
+    for (const Case& k : cases) {
+        ntv2::Grid g = fieldGrid();
+        g.subGrids[0].nLat = kS + k.span * kInc;
+        g.subGrids[0].wLong = kE + k.span * kInc;
+        EXPECT_EQ(lookup(write(g), at(k.r, k.c)).lat != 0, k.inside) << k.span << " " << k.r;
+    }
+}
+
+TEST_F(Ed2etTest, AtMost150SubGridsAreRead)
+{
+    ntv2::Grid g;
+    for (int i = 1; i <= 150; ++i) g.subGrids.push_back(constantSubGrid(0, -600, 600 - i, 3, 3, i));
+    EXPECT_EQ(lookup(write(g), {0, 10}).lat, 10 + 150);
+    g.subGrids.push_back(g.subGrids.front());
+    EXPECT_EQ(errorOf([&] { lookup(write(g), {0, 10}); }), "9 Subscript out of range");
+}
+
+TEST_F(Ed2etTest, MalformedHeadersAreErrors)
+{
+    using Damage = std::function<void(ntv2::SubGrid&)>;
+    struct Case { const char* fault; Damage damage; const char* error; } cases[] = {
+        {"zero LAT_INC", [](auto& g) { g.latInc = 0; }, "11 Division by zero"},
+        {"zero LONG_INC", [](auto& g) { g.longInc = 0; }, "11 Division by zero"},
+        {"zero spacing and span", [](auto& g) { g.latInc = 0; g.nLat = g.sLat; }, "11 Division by zero"},
+        {"row count", [](auto& g) { g.nLat = kS + 2147483647.0 * kInc; }, "6 Overflow"},
+        {"GS_COUNT * 16", [](auto& g) { g.gsCount = 1 << 27; }, "6 Overflow"},
+        {"next header position", [](auto& g) { g.gsCount = 134217727; }, "6 Overflow"},
+        {"record number", [](auto& g) { g.wLong = kE + 1.2e9 * kInc; }, "6 Overflow"},
+        {"node position", [](auto& g) { g.wLong = kE + 1e8 * kInc; }, "6 Overflow"},
+        {"header before the file", [](auto& g) { g.gsCount = -40; }, "63 Bad record number"},
+        {"node shifts beyond single range", [](auto& g) { g.node = opposingExtremes; }, "6 Overflow"},
+    };
+    for (const Case& k : cases) {
+        ntv2::Grid g = fieldGrid();
+        k.damage(g.subGrids[0]);
+        g.subGrids.push_back(fieldGrid().subGrids[0]);
+        EXPECT_EQ(errorOf([&] { lookup(write(g), at(2.5, 3.5)); }), k.error) << k.fault;
+    }
+}
+
+TEST_F(Ed2etTest, TruncatedFileReadsZeros)
+{
+    const std::size_t firstRowEnds = 2 * 176 + 6 * 16;
+    const GridFile cut = write(fieldGrid(), firstRowEnds);
+    const LonLat onFirstRow = at(0, 2.5), beyondCut = at(2.5, 2.5);
+    EXPECT_NEAR(lookup(cut, onFirstRow).lat, onFirstRow.lat + latField(0, 2.5), 1e-9);
+    EXPECT_EQ(lookup(cut, beyondCut).lat, beyondCut.lat);
+    EXPECT_EQ(lookup(cut, beyondCut).lon, beyondCut.lon);
+
+    EXPECT_EQ(errorOf([&] { lookup(write(fieldGrid(), 176 + 128), at(1, 1)); }), "11 Division by zero");
+    const GridFile empty = write(fieldGrid(), 0);
+    EXPECT_EQ(lookup(empty, at(1, 1)).lat, 0);
+    EXPECT_FALSE(empty.missing());
+}
+
+TEST_F(Ed2etTest, MissingFileIsNotCreatedAndUnreadableFileFailsEveryLookup)
+{
+    const GridFile missing(path());
+    Variables state;
+    EXPECT_EQ(lookup(missing, at(1, 1)).lat, 0);
+    EXPECT_EQ(errorOf([&] { ed2et(40, -3, state, missing); }), "0 ");
+    EXPECT_TRUE(missing.missing());
+    EXPECT_FALSE(fs::exists(path()));
+
+    fs::create_directory(path());
+    const GridFile directory(path());
+    const std::string expected = "75 Cannot read grid file " + path() + ": Is a directory";
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(errorOf([&] { ed2et(40, -3, state, directory); }), expected);
+    EXPECT_FALSE(directory.missing());
+}
+
+TEST_F(Ed2etTest, CachedLookupsEqualFreshReadsBitForBit)
+{
+    ntv2::Grid g = fieldGrid();
+    auto wavy = [](double lat, double lonWest) {
+        const double u = (lat - kS) / 7, v = (lonWest - kE) / 11;
+        return ntv2::Node{static_cast<float>(u * u / 90 - v / 3), static_cast<float>(u * v / 50 + 1.7)};
+    };
+    g.subGrids.push_back(ntv2::regularSubGrid(kS + 30, kE + 50, 20, 25, 6, 7, wavy));
+    g.subGrids.push_back(ntv2::regularSubGrid(kS + 70, kE + 90, 20, 15, 5, 5, fieldNode));
+    const GridFile cached = write(g);
+    auto bits = [](double v) { return std::bit_cast<uint64_t>(v); };
+    for (double r = -1.3; r < 5.5; r += 0.37) {
+        for (double c = -1.4; c < 6.5; c += 0.41) {
+            const LonLat p = at(r, c);
+            for (auto shift : {interpolateGrid, invertGrid}) {
+                double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+                const LonLat a = shift(cached, p.lon, p.lat, x1, y1);
+                const LonLat b = shift(GridFile(path()), p.lon, p.lat, x2, y2);
+                EXPECT_EQ(bits(a.lon), bits(b.lon));
+                EXPECT_EQ(bits(a.lat), bits(b.lat));
+                EXPECT_EQ(bits(x1), bits(x2));
+                EXPECT_EQ(bits(y1), bits(y2));
+            }
+        }
+    }
+}
+
+TEST_F(Ed2etTest, ReverseShiftInvertsTheForwardShiftOnTheDemoGrid)
+{
+    const std::string demo = std::string(RUK_EXAMPLES_DIR) + "/mirtaxo.gsb";
+    std::ifstream file(demo, std::ios::binary);
+    const std::vector<unsigned char> committed{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_EQ(committed, ntv2::encode(ntv2::demoGrid())) << "regenerate with make_demo_grid";
+
+    const GridFile grid(demo);
+    for (double latDeg = 36; latDeg < 44.4; latDeg += 0.7) {
+        for (double lonDeg = -9.3; lonDeg < 3.3; lonDeg += 0.9) {
+            double x, y;
+            const LonLat etrs{lonDeg * 3600, latDeg * 3600};
+            const LonLat ed = invertGrid(grid, etrs.lon, etrs.lat, x, y);
+            const LonLat back = interpolateGrid(grid, ed.lon, ed.lat, x, y);
+            EXPECT_NEAR(back.lon, etrs.lon, 1e-6) << latDeg << " " << lonDeg;
+            EXPECT_NEAR(back.lat, etrs.lat, 1e-6);
+            EXPECT_NEAR(ed.lat - etrs.lat, 3.9, 0.5);  // ED50 lies north and east of ETRS89
+            EXPECT_NEAR(ed.lon - etrs.lon, 4.7, 0.5);
+        }
+    }
+}
+
+TEST_F(Ed2etTest, ReverseShiftFailsWhenAnEstimateLeavesTheGrid)
+{
+    // A constant shift of 2.5 spacings north: the first estimate of a point less
+    // than that far from S_LAT falls south of the grid.
+    const GridFile grid = write({.subGrids = {constantSubGrid(kS, kE, kInc, 5, 6, 150)}});
+    double x, y;
+    EXPECT_EQ(invertGrid(grid, at(1, 1).lon, at(1, 1).lat, x, y).lat, 0);
+    EXPECT_EQ(invertGrid(grid, at(3.5, 1).lon, at(3.5, 1).lat, x, y).lat, at(3.5, 1).lat - 150);
+}
+
+TEST_F(Ed2etTest, Ed2etPicksTheDirectionAndReportsPointsOutside)
+{
+    // Around the prime meridian, a constant shift of +6" north and 30" west.
+    const ntv2::SubGrid sub = constantSubGrid(3600, -600, 60, 5, 21, 6, 30);
+    const GridFile grid = write({.subGrids = {sub}});
+    struct Case { const char* datum; LonLat expected; } cases[] = {
+        {"ED50", {225 - 30, 3825 + 6}}, {"ETRS89", {225 + 30, 3825 - 6}}, {"ed50", {255, 3819}},
+        {"ED50 ", {255, 3819}},         {"", {255, 3819}},
+    };
+    for (const Case& k : cases) {
+        Variables state;
+        state.sourceDatum = k.datum;
+        const LonLat shifted = ed2et(1.0625, 0.0625, state, grid);  // 3825", 225"
+        EXPECT_EQ(shifted.lon, k.expected.lon) << k.datum;
+        EXPECT_EQ(shifted.lat, k.expected.lat) << k.datum;
+        EXPECT_EQ(state.gridFileName, "mirtaxo.gsb");
+        EXPECT_EQ(state.coordX, 0.25 + (k.datum == std::string("ED50") ? 0 : 0.5));
+    }
+
+    Variables ed50;
+    ed50.sourceDatum = "ED50";
+    EXPECT_EQ(errorOf([&] { ed2et(0.5, 0.0625, ed50, grid); }), "0 ");  // south of the grid
+    // The reverse shift tests only the latitude for zero: a longitude of zero on
+    // the way is no miss. The stage counts a zero in either coordinate as one.
+    double x, y;
+    EXPECT_EQ(interpolateGrid(grid, 30, 3825, x, y).lon, 0);
+    EXPECT_EQ(invertGrid(grid, 30, 3825, x, y).lon, 60);
+    ntv2::SubGrid toZero = sub;
+    toZero.node = [](double, double) { return ntv2::Node{6, 225}; };
+    EXPECT_EQ(errorOf([&] { ed2et(1.0625, 0.0625, ed50, write({.subGrids = {toZero}})); }), "0 ");
+}
