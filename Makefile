@@ -12,7 +12,7 @@ deps:
 
 build: deps
 	cmake --preset $(PRESET) >/dev/null
-	cmake --build --preset $(PRESET) -j 2
+	env -u MAKEFLAGS -u MAKELEVEL cmake --build --preset $(PRESET) -j 2
 
 test: build
 	ctest --preset $(PRESET) -j 2

@@ -1,0 +1,49 @@
+// kovra INPUT OUTPUT: converts a file of UTM points between ED50 and ETRS89
+// through the NTv2 grid "mirtaxo.gsb" of the working directory.
+#include <cstdio>
+#include <string>
+
+#include "frmMain.h"
+#include "platform/cmdline.h"
+#include "platform/msgbox.h"
+
+namespace {
+
+const char kHelp[] = R"(usage: kovra INPUT OUTPUT
+
+Converts a file of UTM points from ED50 to ETRS89 or back, through the NTv2
+grid-shift file "mirtaxo.gsb" in the working directory.
+
+INPUT   point file: a header line naming the datum ("ED50" or "ETRS89") and the
+        zone after an "H" (e.g. "UTM ED50 H30"), then one point per line:
+        name, easting, northing, each followed by one blank, then the rest of
+        the line (heights, codes), which is copied unchanged.
+OUTPUT  created or replaced: the header of the other datum, then one line per
+        converted point (CR LF line ends). Everything after the first blank of
+        the command line is the output path.
+
+Messages ("Error <stage>: <what happened>") go to standard error, one line
+each; a point whose conversion fails gets no output line and the run goes on.
+
+Exit status: 0 every point converted; 1 some points skipped with a message;
+2 the run ended early (files not opened, a record not split, output not written).
+
+  kovra --help      this text
+  kovra --version   the version
+)";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string line = platform::commandLine(argc, argv);
+    if (line == "--help") {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (line == "--version") {
+        std::puts("kovra " RUK_VERSION);
+        return 0;
+    }
+    return kovra::Form_Load(line, platform::messageBox);
+}

@@ -1,0 +1,51 @@
+// Prints every stage's result, as exact hexadecimal doubles, for a fixed sweep
+// of points in both directions. Built once optimised and once without
+// optimisation; the two outputs must be identical.
+#include <cstdio>
+
+#include "ed2et.h"
+#include "ll2utm.h"
+#include "opes.h"
+#include "platform/runtime_error.h"
+#include "utm2ll.h"
+
+using namespace kovra;
+
+namespace {
+
+void probe(Variables& v, GridFile& grid, double easting, double northing)
+{
+    std::printf("%a %a:", easting, northing);
+    try {
+        const LonLat geo = utm2ll(easting, northing, v);
+        const LonLat deg = parseRadianes(geo.lon, geo.lat, v.PI);
+        std::printf(" %a %a %a %a", geo.lon, geo.lat, deg.lon, deg.lat);
+        const LonLat sec = ed2et(deg.lat, deg.lon, v, grid);
+        const LonLat rad = parseSeconds(sec.lon, sec.lat, v.PI);
+        const EastNorth out = ll2utm(rad.lon, rad.lat, v);
+        std::printf(" %a %a %a %a %a %a %a %a", sec.lon, sec.lat, v.coordX, v.coordY, rad.lon,
+                    rad.lat, out.easting, out.northing);
+    } catch (const platform::RunError& e) {
+        std::printf(" error %d %s", e.number(), e.what());
+    }
+    std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) return 2;
+    GridFile grid(argv[1]);
+    for (const char* datum : {"ED50", "ETRS89"}) {
+        Variables v;
+        v.PI = kProgramPi;
+        v.zone = 30;
+        v.sourceDatum = datum;
+        v.direction = v.sourceDatum == "ED50" ? 0 : 1;
+        for (double e = 150000; e <= 850000; e += 17321.5)
+            for (double n = 3900000; n <= 4950000; n += 23456.7) probe(v, grid, e, n);
+        for (double e : {0.0, 500000.0, 1e60}) probe(v, grid, e, 4400000);
+    }
+    return 0;
+}

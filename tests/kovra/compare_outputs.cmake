@@ -1,0 +1,15 @@
+# Runs two programs with the same arguments and fails unless their standard
+# outputs are identical. -DFIRST=... -DSECOND=... -DARGS=...
+execute_process(COMMAND ${FIRST} ${ARGS} OUTPUT_VARIABLE first RESULT_VARIABLE rc1)
+execute_process(COMMAND ${SECOND} ${ARGS} OUTPUT_VARIABLE second RESULT_VARIABLE rc2)
+if(NOT rc1 EQUAL 0 OR NOT rc2 EQUAL 0)
+  message(FATAL_ERROR "probe failed: ${rc1} ${rc2}")
+endif()
+string(LENGTH "${first}" length)
+if(length LESS 1000)
+  message(FATAL_ERROR "probe printed too little")
+endif()
+if(NOT first STREQUAL second)
+  message(FATAL_ERROR "results differ between the optimised and the unoptimised build")
+endif()
+message(STATUS "identical: ${length} characters")

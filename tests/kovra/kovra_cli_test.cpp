@@ -1,0 +1,215 @@
+// End-to-end runs of the kovra program on files in a temporary directory.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kUsage = "kovra: usage: kovra INPUT OUTPUT (kovra --help for more)\n";
+
+ProgramRun kovra(const TempDir& dir, const std::vector<std::string>& args)
+{
+    return runProgram(KOVRA_BINARY, args, dir.path());
+}
+
+// A directory holding the demo grid and an input file "in.txt".
+struct Workspace {
+    TempDir dir;
+    explicit Workspace(const std::string& input, bool withGrid = true)
+    {
+        if (withGrid) fs::copy_file(DEMO_GRID, dir / "mirtaxo.gsb");
+        writeFile(dir / "in.txt", input);
+    }
+    ProgramRun run() { return kovra(dir, {"in.txt", "out.txt"}); }
+    std::string output() const { return readFile(dir / "out.txt"); }
+};
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+std::vector<double> numbers(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string name;
+    double easting, northing;
+    in >> name >> easting >> northing;
+    return {easting, northing};
+}
+
+}  // namespace
+
+TEST(KovraCommandLine, PathsOpeningOrderAndRefusals)
+{
+    Workspace w("UTM ED50 H30\r\n");
+
+    // No blank: nothing is opened, a usage hint follows the message.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"in.txt"}, {}}) {
+        const ProgramRun r = kovra(w.dir, args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "kovra: Error openFiles: \n" + kUsage);
+    }
+    EXPECT_FALSE(fs::exists(w.dir / "out.txt"));
+
+    // Two blanks and an output path with blanks.
+    EXPECT_EQ(kovra(w.dir, {"in.txt  two.txt"}).status, 0);
+    EXPECT_EQ(readFile(w.dir / "two.txt"), "UTM ETRS89 H30\r\n");
+    EXPECT_EQ(kovra(w.dir, {"in.txt", "out", "file.txt"}).status, 0);
+    EXPECT_TRUE(fs::exists(w.dir / "out file.txt"));
+
+    // A missing input leaves an existing output as it was.
+    writeFile(w.dir / "out.txt", "precious\r\n");
+    const ProgramRun missing = kovra(w.dir, {"nothere.txt", "out.txt"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "kovra: Error openFiles: File not found: nothere.txt\n");
+    EXPECT_EQ(w.output(), "precious\r\n");
+
+    // An empty input is refused before the output is touched.
+    writeFile(w.dir / "empty.txt", "");
+    const ProgramRun empty = kovra(w.dir, {"empty.txt", "out.txt"});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "kovra: Error openFiles: Input file is empty: empty.txt\n");
+    EXPECT_EQ(w.output(), "precious\r\n");
+
+    // The same file twice would empty the input before it is read.
+    const ProgramRun same = kovra(w.dir, {"in.txt", "./in.txt"});
+    EXPECT_EQ(same.status, 2);
+    EXPECT_EQ(same.err, "kovra: Error openFiles: Input and output are the same file: ./in.txt\n");
+    EXPECT_EQ(readFile(w.dir / "in.txt"), "UTM ED50 H30\r\n");
+
+    // An existing output is replaced, not appended to.
+    EXPECT_EQ(w.run().status, 0);
+    EXPECT_EQ(w.output(), "UTM ETRS89 H30\r\n");
+
+    const ProgramRun help = kovra(w.dir, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: kovra INPUT OUTPUT", 0), 0u);
+}
+
+TEST(KovraHeader, DatumAndZoneFromTheFirstField)
+{
+    const struct {
+        const char* input;
+        const char* output;
+    } cases[] = {
+        {"UTM ED50 H30\r\n", "UTM ETRS89 H30\r\n"},
+        {"UTM ETRS89 H29\r\n", "UTM ED50 H29\r\n"},
+        {"utm ed50 h30\r\n", ""},
+        {"UTM ED50 H3", "UTM ETRS89 H3\r\n"},
+        {"UTM ED50 ETRS89 H30\n", "UTM ETRS89 H30\r\nUTM ED50 H30\r\n"},
+        {"UTM H30\r\n", ""},
+        {"UTM ED50 H-3\r\n", "UTM ETRS89 H-3\r\n"},
+    };
+    for (const auto& c : cases) {
+        Workspace w(c.input);
+        const ProgramRun r = w.run();
+        EXPECT_EQ(r.status, 0) << c.input;
+        EXPECT_EQ(r.err, "") << c.input;
+        EXPECT_EQ(w.output(), c.output) << c.input;
+    }
+
+    // A comma cuts the header to "UTM": no datum, zone 0, and the rest of the
+    // line becomes two records, both at easting 0 and outside the grid.
+    Workspace cut("UTM, ED50, H30\r\n");
+    const ProgramRun r = cut.run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kovra: Error ed2et: \nkovra: Error ed2et: \n");
+    EXPECT_EQ(cut.output(), "");
+}
+
+TEST(KovraRecords, FieldsNamesAndRestsReachTheOutput)
+{
+    Workspace w("UTM ED50 H30\r\n"
+                "P1 440000.000 4470000.000 100.0 X\r\n"
+                "  P2 440100 4470100 \r\n"
+                "P3 440200 4470200  two  blanks \n"
+                "P4 440300.5,5 4470300 10\r\n"
+                "P5 440400 4470400\r\n");
+    const ProgramRun r = w.run();
+    const std::vector<std::string> out = lines(w.output());
+    ASSERT_EQ(out.size(), 4u) << r.err;
+    EXPECT_EQ(out[0], "UTM ETRS89 H30\r");
+    EXPECT_EQ(out[1].substr(0, 3), "P1 ");
+    EXPECT_EQ(out[1].substr(out[1].size() - 9), " 100.0 X\r");
+    EXPECT_EQ(out[2].substr(0, 3), "P2 ");
+    EXPECT_EQ(out[2].substr(out[2].size() - 2), " \r");  // empty rest: one blank, then CR LF
+    EXPECT_EQ(out[3].substr(out[3].size() - 15), "  two  blanks \r");
+
+    // The comma splits "P4 440300.5,5 4470300 10" into "P4 440300.5" (easting
+    // without a blank behind it: 0) and "5 4470300 10" (northing 0); in
+    // "P5 440400 4470400" the northing has no blank behind it either. All three
+    // land on the equator, far outside the grid.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kovra: Error ed2et: \nkovra: Error ed2et: \nkovra: Error ed2et: \n");
+}
+
+TEST(KovraRecords, StageErrorInTheMiddleSkipsOnlyThatPoint)
+{
+    Workspace w("UTM ED50 H30\r\n"
+                "A 440000 4470000 a\r\n"
+                "B 1e60 4470000 b\r\n"
+                "C 440000 4470000 c\r\n");
+    const ProgramRun r = w.run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kovra: Error utm2ll: Overflow\n");
+    const std::vector<std::string> out = lines(w.output());
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[1].substr(1, out[1].size() - 3), out[2].substr(1, out[2].size() - 3));
+    EXPECT_EQ(out[1][0], 'A');
+    EXPECT_EQ(out[2][0], 'C');
+}
+
+TEST(KovraRecords, RecordTooLongEndsTheRunKeepingEarlierLines)
+{
+    Workspace w("UTM ED50 H30\r\nA 440000 4470000 a\r\n" + std::string(40000, 'x') +
+                "\r\nC 440000 4470000 c\r\n");
+    const ProgramRun r = w.run();
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kovra: Error leeCadena: Overflow: record longer than 32767 characters\n");
+    EXPECT_EQ(lines(w.output()).size(), 2u);
+}
+
+TEST(KovraGrid, MissingGridIsNotCreatedAndIsNamedOnce)
+{
+    Workspace w("UTM ED50 H30\r\nA 440000 4470000 a\r\nB 440000 4470000 b\r\n", false);
+    const ProgramRun r = w.run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "kovra: Error ed2et: \n"
+              "kovra: grid file \"mirtaxo.gsb\" not found in the working directory: no point can "
+              "be shifted\n"
+              "kovra: Error ed2et: \n");
+    EXPECT_EQ(w.output(), "UTM ETRS89 H30\r\n");
+    EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb"));
+}
+
+TEST(KovraGrid, BothDirectionsRoundTripWithinAMillimetre)
+{
+    Workspace w(readFile(fs::path(RUK_EXAMPLES_DIR) / "ed50_sample.txt"));
+    ASSERT_EQ(w.run().status, 0);
+    EXPECT_EQ(lines(w.output())[0], "UTM ETRS89 H30\r");
+    ASSERT_EQ(kovra(w.dir, {"out.txt", "back.txt"}).status, 0);
+
+    const std::vector<std::string> start = lines(readFile(w.dir / "in.txt"));
+    const std::vector<std::string> shifted = lines(w.output());
+    const std::vector<std::string> back = lines(readFile(w.dir / "back.txt"));
+    ASSERT_EQ(back.size(), start.size());
+    EXPECT_EQ(back[0], "UTM ED50 H30\r");
+    for (size_t i = 1; i < start.size(); ++i) {
+        const auto a = numbers(start[i]), s = numbers(shifted[i]), b = numbers(back[i]);
+        // Each written coordinate is cut to the millimetre, so the way back may
+        // land one millimetre off in the last digit, never more.
+        EXPECT_NEAR(b[0], a[0], 1.000001e-3) << start[i];
+        EXPECT_NEAR(b[1], a[1], 1.000001e-3) << start[i];
+        EXPECT_GT(std::hypot(s[0] - a[0], s[1] - a[1]), 50.0) << "the datums differ by ~100 m";
+    }
+}

@@ -1,0 +1,32 @@
+// Runs a program in a working directory with an exact argument list and
+// collects its exit status, standard output and standard error.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingDirectory);
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A fresh empty directory under the system's temporary folder, removed again
+// when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
