@@ -175,7 +175,7 @@ LonLat interpolateCell(const Cell& cell, const NodeShifts& nodes, double lambda,
     LonLat shifted;
     shifted.lat = phi + bilinear(nodes.lat, x, y);
     shifted.lon = -(lambda + bilinear(nodes.lon, x, y));
-    fp::check(shifted);
+    fp::check(shifted.lon, shifted.lat);
     return shifted;
 }
 
@@ -186,7 +186,7 @@ LonLat correctEstimate(LonLat estimate, LonLat shifted, LonLat target)
     LonLat next;
     next.lon = estimate.lon - (shifted.lon - target.lon);
     next.lat = estimate.lat - (shifted.lat - target.lat);
-    fp::check(next);
+    fp::check(next.lon, next.lat);
     return next;
 }
 

@@ -101,7 +101,7 @@ std::string takeField(std::string& r)
 }
 
 // The record loop; false when a record could not be split and the run ended.
-bool convertRecords(Variables& state, PointFiles& files, GridFile& grid, const Reporter& report,
+bool convertRecords(Variables& state, PointFiles& files, const GridFile& grid, const Reporter& report,
                     bool& skipped)
 {
     const LineWriter writeLine = [&](const std::string& line) { files.output->writeLine(line); };
@@ -140,7 +140,7 @@ void leeCadena(std::string r, Variables& state)
     state.lineRest = r;
 }
 
-bool convertPoint(Variables& state, GridFile& grid, const LineWriter& writeLine,
+bool convertPoint(Variables& state, const GridFile& grid, const LineWriter& writeLine,
                   const Reporter& report)
 {
     const auto geographic =
@@ -172,7 +172,7 @@ RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
     state.PI = kProgramPi;
     state.lineBuffer = files->input->readField();
 
-    GridFile grid(kGridFileName);
+    const GridFile grid(kGridFileName);
     bool skipped = false;
     const auto completed = trap("Form_Load", report, [&] {
         readHeader(state, *files->output);

@@ -39,7 +39,7 @@ using LineWriter = std::function<void(const std::string& line)>;
 // Converts the point in state through every stage and hands its output line to
 // writeLine. Each stage reports its own failure and ends the point; returns
 // whether the line was written.
-bool convertPoint(Variables& state, GridFile& grid, const LineWriter& writeLine,
+bool convertPoint(Variables& state, const GridFile& grid, const LineWriter& writeLine,
                   const platform::Reporter& report);
 
 }  // namespace kovra

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cfenv>
+#include <cmath>
 
 #include "runtime_error.h"
 
@@ -45,6 +46,12 @@ inline void check(Ts&... results)
     if (raised & FE_DIVBYZERO) throw platform::divisionByZeroError();
     if (raised & FE_OVERFLOW) throw platform::overflowError();
     if (raised & FE_INVALID) throw platform::invalidOperationError();
+    // A quiet NaN or an infinity read from a file passes through arithmetic
+    // without raising a flag; it is a fault all the same.
+    if (!(std::isfinite(results) && ...)) {
+        if ((std::isnan(results) || ...)) throw platform::invalidOperationError();
+        throw platform::overflowError();
+    }
 }
 
 }  // namespace fp

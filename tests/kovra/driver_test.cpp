@@ -52,42 +52,34 @@ TEST(HeaderZone, TwoCharactersAfterTheFirstH)
     EXPECT_EQ(headerZone("HUSO ED50 H30"), 0);  // the first "H" counts
 }
 
-namespace {
-
-struct ChainRun {
-    std::vector<std::string> lines, messages;
-};
-
-// Converts each (easting, northing) on a grid with no shift at all, so that only
-// the projections and the traps decide what comes out.
-ChainRun convertAll(const std::vector<std::pair<double, double>>& points, int16_t zone)
+TEST(ConvertPoint, EachStageReportsItsOwnFailureAndTheNextPointGoesOn)
 {
-    static GridFile noGrid("no-such-grid-file.gsb");
-    ChainRun run;
-    for (const auto& [x, y] : points) {
+    const GridFile demoGrid(DEMO_GRID);
+    std::vector<std::string> lines, messages;
+    bool refuseWrites = false;
+    const LineWriter writeLine = [&](const std::string& line) {
+        if (refuseWrites) throw platform::RunError(platform::kPathFileAccess, "Disk full");
+        lines.push_back(line);
+    };
+    const auto convert = [&](double easting, double northing) {
         Variables v;
+        leeCadena("P " + std::to_string(easting) + " " + std::to_string(northing) + " ", v);
         v.PI = kProgramPi;
-        v.zone = zone;
+        v.zone = 30;
         v.direction = 0;
         v.sourceDatum = "ED50";
-        v.pointName = "P ";
-        v.coordX = x;
-        v.coordY = y;
-        convertPoint(
-            v, noGrid, [&](const std::string& line) { run.lines.push_back(line); },
-            [&](const std::string& text) { run.messages.push_back(text); });
-    }
-    return run;
-}
+        return convertPoint(v, demoGrid, writeLine,
+                            [&](const std::string& text) { messages.push_back(text); });
+    };
 
-}  // namespace
-
-TEST(ConvertPoint, EachStageReportsItsOwnFailureAndTheRunGoesOn)
-{
-    // Without a grid every point is outside it: "Error ed2et: " with no description.
-    const ChainRun outside = convertAll({{440000, 4470000}, {1e60, 4470000}}, 30);
-    EXPECT_TRUE(outside.lines.empty());
-    ASSERT_EQ(outside.messages.size(), 2u);
-    EXPECT_EQ(outside.messages[0], "Error ed2et: ");
-    EXPECT_EQ(outside.messages[1], "Error utm2ll: Overflow");
+    EXPECT_FALSE(convert(1e60, 4470000));     // the sixth power of the easting overflows
+    EXPECT_FALSE(convert(440000, 2000000));   // far south of the grid
+    refuseWrites = true;
+    EXPECT_FALSE(convert(440000, 4470000));   // the line cannot be written
+    refuseWrites = false;
+    EXPECT_TRUE(convert(440000, 4470000));
+    EXPECT_EQ(messages, (std::vector<std::string>{"Error utm2ll: Overflow", "Error ed2et: ",
+                                                  "Error ll2utm: Disk full"}));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("P 43", 0), 0u) << lines[0];
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -215,6 +216,8 @@ TEST_F(Ed2etTest, MalformedHeadersAreErrors)
         {"node position", [](auto& g) { g.wLong = kE + 1e8 * kInc; }, "6 Overflow"},
         {"header before the file", [](auto& g) { g.gsCount = -40; }, "63 Bad record number"},
         {"node shifts beyond single range", [](auto& g) { g.node = opposingExtremes; }, "6 Overflow"},
+        {"not-a-number node shifts", [](auto& g) { g.node = [](double, double) { return ntv2::Node{NAN, NAN}; }; },
+         "5 Invalid floating-point operation"},
     };
     for (const Case& k : cases) {
         ntv2::Grid g = fieldGrid();
