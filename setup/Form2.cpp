@@ -1,0 +1,159 @@
+#include "Form2.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "Form3.h"
+#include "formkit.h"
+#include "platform/filesystemobject.h"
+#include "platform/messagebox.h"
+#include "platform/textfile.h"
+#include "systemfiles.h"
+
+namespace setup {
+
+namespace {
+
+QLabel* makeStepLabel(QWidget* parent, int index, const QString& text, int left, int top, int width)
+{
+    return makeLabel(parent, QStringLiteral("Label2_%1").arg(index), text, left, top, width, 270, arial(8.25, true));
+}
+
+}  // namespace
+
+QString libraryFolderFor(const QString& windowsVersion)
+{
+    if (windowsVersion == u"WINDOWS 2000/NT")
+        return QStringLiteral("C:\\winnt\\system\\");
+    if (windowsVersion == u"WINDOWS XP")
+        return QStringLiteral("C:\\windows\\system\\");
+    if (windowsVersion == u"WINDOWS 98")
+        return QStringLiteral("C:\\windows\\system\\");
+    return {};
+}
+
+Form2::Form2(platform::MessageBoxes& boxes, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      boxes_(boxes)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Configuración"));
+    setFont(defaultFont());
+    setClientTwips(*this, 5625, 3540);
+
+    Label1 = makeLabel(this, QStringLiteral("Label1"),
+                       QStringLiteral("Esta es la primera vez que ejecuta RUK - 3 en su ordenador. El asistente le "
+                                      "guiará durante todo el proceso de configuración."),
+                       510, 180, 4650, 450);
+
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    placeTwips(*Frame1, 277, 675, 5070, 2280);
+
+    Label2[0] = makeStepLabel(Frame1, 0, QStringLiteral("1.- Sistema operativo configurado"), 885, 345, 3225);
+    Label3 = makeLabel(Frame1, QStringLiteral("Label3"), QStringLiteral("Label3"), 555, 660, 3705, 240);
+    Label2[1] = makeStepLabel(Frame1, 1, QStringLiteral("2.- Seleccione ruta de instalación de AutoCAD 2004"), 345,
+                              1185, 4335);
+
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    placeTwips(*Text1, 525, 1530, 3615, 300);
+
+    Command1 = new QPushButton(QStringLiteral("...."), Frame1);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    placeTwips(*Command1, 4170, 1530, 315, 315);
+
+    Command2 = new QPushButton(QStringLiteral("Continuar >>"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    placeTwips(*Command2, 3975, 3060, 1350, 375);
+
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+
+    Form_Load();
+}
+
+Form3* Form2::locator() const
+{
+    return locator_;
+}
+
+void Form2::Form_Load()
+{
+    // A missing or unreadable version file leaves the name empty: nothing is copied.
+    const platform::FirstLine version = platform::readFirstLine(kVersionFile);
+    Label3->setText(version.text);
+}
+
+void Form2::Command1_Click()
+{
+    if (!locator_) {
+        locator_ = new Form3(*this, boxes_);
+        locator_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    locator_->show();
+    locator_->raise();
+    locator_->activateWindow();
+}
+
+void Form2::Command2_Click()
+{
+    if (Text1->text().isEmpty()) {
+        warn(boxes_, QStringLiteral("No hay una ruta definida"));
+        return;
+    }
+    if (!storePath() || !copyLibrary())
+        return;
+    // The wizard disappears before the closing message and is closed after it,
+    // so that the message is never left without a window of its own.
+    if (locator_)
+        locator_->close();
+    hide();
+    boxes_.show(QStringLiteral("Configuración completada"), platform::Icon::Information,
+                QStringLiteral("Información"));
+    close();
+}
+
+bool Form2::storePath()
+{
+    try {
+        platform::FileSystemObject fso;
+        platform::TextStream stream = fso.CreateTextFile(kPathFile, true);
+        stream.WriteLine(Text1->text());
+        stream.Close();
+        return true;
+    } catch (const platform::FsoError& error) {
+        warn(boxes_, QStringLiteral("No se ha podido guardar la ruta en %1: %2").arg(kPathFile, error.description));
+        return false;
+    }
+}
+
+bool Form2::copyLibrary()
+{
+    const QString folder = libraryFolderFor(Label3->text());
+    if (folder.isEmpty())
+        return true;
+    try {
+        platform::FileSystemObject fso;
+        fso.CopyFile(kLibrary, folder);
+        return true;
+    } catch (const platform::FsoError& error) {
+        warn(boxes_, QStringLiteral("No se ha podido copiar %1 en %2: %3").arg(kLibrary, folder, error.description));
+        return false;
+    }
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    if (locator_)
+        locator_->close();
+    event->accept();
+}
+
+}  // namespace setup

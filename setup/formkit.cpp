@@ -1,0 +1,76 @@
+#include "formkit.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+
+#include "platform/messagebox.h"
+
+namespace setup {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+QScreen& screenOf(const QWidget& widget)
+{
+    QScreen* screen = widget.screen();
+    return screen ? *screen : *QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
+int twipsToPixels(int twips, const QWidget& widget)
+{
+    return qRound(twips * screenOf(widget).logicalDotsPerInch() / kTwipsPerInch);
+}
+
+void placeTwips(QWidget& widget, int left, int top, int width, int height)
+{
+    widget.setGeometry(twipsToPixels(left, widget), twipsToPixels(top, widget), twipsToPixels(width, widget),
+                       twipsToPixels(height, widget));
+}
+
+void setClientTwips(QWidget& form, int width, int height)
+{
+    const QSize size(twipsToPixels(width, form), twipsToPixels(height, form));
+    form.setFixedSize(size);
+    const QRect available = screenOf(form).availableGeometry();
+    form.move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+QFont arial(double pointSize, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont defaultFont()
+{
+    return arial(8.25, false);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, int left, int top, int width,
+                  int height, const std::optional<QFont>& font)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (font)
+        label->setFont(*font);
+    placeTwips(*label, left, top, width, height);
+    label->setWordWrap(label->height() >= 2 * label->fontMetrics().lineSpacing());
+    return label;
+}
+
+void warn(platform::MessageBoxes& boxes, const QString& text)
+{
+    boxes.show(text, platform::Icon::Warning, QStringLiteral("¡Atención!"));
+}
+
+}  // namespace setup

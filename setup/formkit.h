@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace setup {
+
+namespace platform {
+class MessageBoxes;
+}
+
+// Form layouts are given in twips, 1/1440 inch, converted to pixels at the
+// logical DPI of the screen the widget is on.
+int twipsToPixels(int twips, const QWidget& widget);
+
+// Sets the widget's position and size inside its parent from twips.
+void placeTwips(QWidget& widget, int left, int top, int width, int height);
+
+// Gives a form a fixed client area of the size in twips and centres it on its screen.
+void setClientTwips(QWidget& form, int width, int height);
+
+// The forms' default font, Arial 8.25 pt (Liberation Sans through fontconfig).
+QFont defaultFont();
+QFont arial(double pointSize, bool bold);
+
+// A plain-text label at a position in twips, in font or else in its parent's
+// font. A label high enough for two lines wraps its text at its width; a
+// one-line label clips what does not fit rather than wrapping it out of sight.
+QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, int left, int top,
+                  int width, int height, const std::optional<QFont>& font = std::nullopt);
+
+// The system's warning: the warning icon and the title "¡Atención!".
+void warn(platform::MessageBoxes& boxes, const QString& text);
+
+}  // namespace setup

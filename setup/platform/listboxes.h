@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+
+namespace setup::platform {
+
+// A folder list: the folders from the root down to the current path, each one
+// indented a step further, then the subfolders of the current path. Activating
+// an entry (double click or Enter) asks for that folder through openRequested;
+// the owner decides and calls setPath.
+class DirList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DirList(QWidget* parent = nullptr);
+
+    QString path() const { return path_; }
+    // Lists path and emits Change. A folder that cannot be read leaves the list
+    // as it was and returns false.
+    bool setPath(const QString& path);
+
+signals:
+    void Change();
+    void openRequested(const QString& path);
+
+private:
+    void addEntry(const QString& name, const QString& fullPath, int depth, bool open);
+
+    QString path_;
+};
+
+// A file list: the files of one folder whose names match a pattern, compared
+// without regard to case as a Windows file list does.
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    QString path() const { return path_; }
+    void setPath(const QString& path);
+    void setPattern(const QString& pattern);
+    // The name of the selected entry, empty when nothing is selected.
+    QString fileName() const;
+
+private:
+    void refresh();
+
+    QString path_;
+    QString pattern_ = QStringLiteral("*");
+};
+
+}  // namespace setup::platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace setup::platform {
+
+struct StartResult {
+    enum class Status { Started, NotFound, Failed };
+    Status status;
+    QString reason;  // why a program that exists could not be started
+};
+
+// Starts a program as a new process and does not wait for it. Behind an
+// interface so that tests can record the start instead.
+class ProcessStarter {
+public:
+    virtual ~ProcessStarter() = default;
+    // program is the whole command text: one path, used exactly as given
+    // (not trimmed, not split into arguments), a Windows path mapped by nativePath.
+    virtual StartResult start(const QString& program) = 0;
+};
+
+// The real start: the process is detached and gets no arguments. A path with no
+// file behind it is NotFound.
+class DetachedProcessStarter final : public ProcessStarter {
+public:
+    StartResult start(const QString& program) override;
+};
+
+}  // namespace setup::platform

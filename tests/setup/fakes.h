@@ -1,0 +1,98 @@
+#pragma once
+// Stand-ins for the platform interfaces and a scratch drive C:, shared by the tests.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include "platform/messagebox.h"
+#include "platform/processstart.h"
+
+struct Message {
+    QString text;
+    setup::platform::Icon icon;
+    QString title;
+};
+
+// Records every message instead of showing a modal box.
+class RecordingBoxes final : public setup::platform::MessageBoxes {
+public:
+    void show(const QString& text, setup::platform::Icon icon, const QString& title) override
+    {
+        messages.append({text, icon, title});
+    }
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const Message& m : messages)
+            all.append(m.text);
+        return all;
+    }
+    QList<Message> messages;
+};
+
+// Records the programs it is asked to start and answers with a set result.
+class RecordingStarter final : public setup::platform::ProcessStarter {
+public:
+    setup::platform::StartResult start(const QString& program) override
+    {
+        started.append(program);
+        return result;
+    }
+    setup::platform::StartResult result{setup::platform::StartResult::Status::Started, {}};
+    QStringList started;
+};
+
+// A fresh folder that stands for drive C: while the test runs.
+class ScratchDrive {
+public:
+    ScratchDrive() { qputenv("RUK_DRIVE_C", QFile::encodeName(dir_.path())); }
+    ~ScratchDrive() { qunsetenv("RUK_DRIVE_C"); }
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+
+    void write(const QString& relative, const QByteArray& bytes) const
+    {
+        const QString file = path(relative);
+        QDir().mkpath(QFileInfo(file).path());
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(bytes);
+    }
+
+    QByteArray read(const QString& relative) const
+    {
+        QFile in(path(relative));
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
+
+    bool exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Closes and deletes every top-level window a test left behind; returns how many were visible.
+inline int closeAllWindows()
+{
+    int visible = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        visible += w->isVisible() ? 1 : 0;
+        w->close();
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return visible;
+}
+
+// The widgets that Tab visits, starting at first, in order.
+inline QList<QWidget*> tabOrder(QWidget* first, int count)
+{
+    QList<QWidget*> order{first};
+    for (QWidget* w = first->nextInFocusChain(); order.size() < count && w != first; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(first->window()))
+            order.append(w);
+    return order;
+}

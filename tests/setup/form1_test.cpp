@@ -1,0 +1,166 @@
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+#include "Form1.h"
+#include "Form2.h"
+#include "fakes.h"
+#include "prismpicture.h"
+
+using setup::Form1;
+using setup::platform::Icon;
+using setup::platform::StartResult;
+
+class Form1Test : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { closeAllWindows(); }
+    void timer_defaultIsNot3000ms();
+    void splash_wrongWindowKindSizeOrFonts();
+    void launch_notStartedWithFirstLineOrSetupDoesNotEnd_data();
+    void launch_notStartedWithFirstLineOrSetupDoesNotEnd();
+    void firstRun_wizardNotShownOrSplashLeftOpen();
+    void missingProgram_pathFileChangedOrMessageShown();
+    void unusablePathFile_loopsOrFailsSilently_data();
+    void unusablePathFile_loopsOrFailsSilently();
+    void realStart_executableNotRunDetached();
+};
+
+void Form1Test::timer_defaultIsNot3000ms()
+{
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    Form1 splash(boxes, starter);
+    QCOMPARE(splash.Timer1->interval(), 3000);
+    QVERIFY(splash.Timer1->isActive());
+    QVERIFY(splash.Timer1->isSingleShot());
+}
+
+void Form1Test::splash_wrongWindowKindSizeOrFonts()
+{
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    Form1 splash(boxes, starter);
+    QCOMPARE(splash.windowTitle(), QString("RUK - 3"));
+    QCOMPARE(splash.windowType(), Qt::Tool);
+    QVERIFY(!(splash.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    const double dpi = splash.screen()->logicalDotsPerInch();
+    QCOMPARE(splash.minimumSize(), QSize(qRound(5130 * dpi / 1440), qRound(1980 * dpi / 1440)));
+    QCOMPARE(splash.maximumSize(), splash.minimumSize());
+    // Label4 only carries the path: it must lie below the client area.
+    QVERIFY(splash.Label4->y() >= splash.height());
+    for (QLabel* shown : {splash.Label1, splash.Label2, splash.LBLinico, splash.Label3, splash.Image1})
+        QVERIFY2(splash.rect().contains(shown->geometry()), qPrintable(shown->objectName()));
+    QCOMPARE(QFontInfo(splash.Label1->font()).family(), QString("Liberation Sans"));
+    QVERIFY(splash.Label1->font().bold() && splash.Label2->font().bold() && !splash.Label3->font().bold());
+    QCOMPARE(splash.Label2->font().pointSizeF(), 18.0);
+    QVERIFY(splash.Label3->text().contains("@example.com"));
+    QVERIFY(splash.Label1->fontMetrics().horizontalAdvance(splash.Label1->text()) <= splash.Label1->width());
+
+    const QImage picture = setup::prismPicture();
+    QCOMPARE(picture.size(), QSize(416, 365));
+    QCOMPARE(picture.depth(), 24);
+    QVERIFY(splash.Image1->hasScaledContents());
+}
+
+void Form1Test::launch_notStartedWithFirstLineOrSetupDoesNotEnd_data()
+{
+    QTest::addColumn<QByteArray>("pathFile");
+    QTest::addColumn<QString>("program");
+    QTest::newRow("one line") << QByteArray("C:\\AutoCAD 2004\\acad.exe\r\n") << "C:\\AutoCAD 2004\\acad.exe";
+    QTest::newRow("first of several") << QByteArray("C:\\a\\acad.exe\r\nC:\\b\\acad.exe\r\n") << "C:\\a\\acad.exe";
+    QTest::newRow("blanks kept") << QByteArray(" C:\\a b\\acad.exe  \r\n") << " C:\\a b\\acad.exe  ";
+}
+
+void Form1Test::launch_notStartedWithFirstLineOrSetupDoesNotEnd()
+{
+    QFETCH(QByteArray, pathFile);
+    QFETCH(QString, program);
+    ScratchDrive c;
+    c.write("ruk.txt", pathFile);
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    Form1 splash(boxes, starter, 0);
+    QSignalSpy ended(&splash, &Form1::endRequested);
+    splash.show();
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(starter.started, QStringList{program});
+    QCOMPARE(splash.Label4->text(), program);
+    QVERIFY(!splash.wizard());
+    QVERIFY(boxes.messages.isEmpty());
+}
+
+void Form1Test::firstRun_wizardNotShownOrSplashLeftOpen()
+{
+    ScratchDrive c;
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    Form1 splash(boxes, starter, 0);
+    splash.show();
+    QTRY_VERIFY(splash.wizard());
+    QVERIFY(splash.wizard()->isVisible());
+    QVERIFY(!splash.isVisible());
+    QVERIFY(starter.started.isEmpty() && boxes.messages.isEmpty());
+}
+
+void Form1Test::missingProgram_pathFileChangedOrMessageShown()
+{
+    ScratchDrive c;
+    c.write("ruk.txt", "C:\\gone\\acad.exe\r\n");
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    starter.result = {StartResult::Status::NotFound, {}};
+    Form1 splash(boxes, starter);
+    QSignalSpy ended(&splash, &Form1::endRequested);
+    splash.Timer1_Timer();
+    QVERIFY(splash.wizard() && splash.wizard()->isVisible());
+    QVERIFY(ended.isEmpty() && boxes.messages.isEmpty());
+    QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\gone\\acad.exe\r\n"));
+}
+
+void Form1Test::unusablePathFile_loopsOrFailsSilently_data()
+{
+    QTest::addColumn<QByteArray>("pathFile");  // null: the path file is a folder
+    QTest::addColumn<bool>("startFails");
+    QTest::newRow("empty file") << QByteArray("") << false;
+    QTest::newRow("empty first line") << QByteArray("\r\nC:\\a\\acad.exe\r\n") << false;
+    QTest::newRow("cannot be opened") << QByteArray() << false;
+    QTest::newRow("program cannot start") << QByteArray("C:\\a\\acad.exe\r\n") << true;
+}
+
+void Form1Test::unusablePathFile_loopsOrFailsSilently()
+{
+    QFETCH(QByteArray, pathFile);
+    QFETCH(bool, startFails);
+    ScratchDrive c;
+    pathFile.isNull() ? void(QDir().mkpath(c.path("ruk.txt"))) : c.write("ruk.txt", pathFile);
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    if (startFails)
+        starter.result = {StartResult::Status::Failed, "Permission denied"};
+    Form1 splash(boxes, starter);
+    splash.Timer1_Timer();
+    QCOMPARE(boxes.messages.size(), 1);
+    QCOMPARE(boxes.messages[0].icon, Icon::Warning);
+    QCOMPARE(boxes.messages[0].title, QString::fromUtf8("¡Atención!"));
+    QVERIFY(boxes.messages[0].text.contains("ruk.txt") || boxes.messages[0].text.contains("Permission denied"));
+    QVERIFY(splash.wizard() && splash.wizard()->isVisible());
+    QVERIFY(!splash.Timer1->isActive());
+}
+
+void Form1Test::realStart_executableNotRunDetached()
+{
+    ScratchDrive c;
+    c.write("AutoCAD 2004/acad.exe", "#!/bin/sh\ntouch \"$(dirname \"$0\")/started\"\n");
+    QFile::setPermissions(c.path("AutoCAD 2004/acad.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    c.write("ruk.txt", "C:\\AutoCAD 2004\\acad.exe\r\n");
+    RecordingBoxes boxes;
+    setup::platform::DetachedProcessStarter starter;
+    Form1 splash(boxes, starter, 0);
+    QSignalSpy ended(&splash, &Form1::endRequested);
+    QTRY_COMPARE(ended.count(), 1);
+    QTRY_VERIFY(c.exists("AutoCAD 2004/started"));
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

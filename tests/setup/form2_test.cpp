@@ -1,0 +1,197 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "Form2.h"
+#include "Form3.h"
+#include "fakes.h"
+
+using setup::Form2;
+using setup::platform::Icon;
+
+namespace {
+
+const QByteArray kLibraryBytes = "port i/o library";
+const QString kCompleted = QString::fromUtf8("Configuración completada");
+
+// A scratch drive C: with the version file (when version is not null) and the library.
+void prepare(const ScratchDrive& c, const QByteArray& version)
+{
+    if (!version.isNull())
+        c.write("windows.ruk", version + "\r\n");
+    c.write("ruk/inpout32.dll", kLibraryBytes);
+    QDir().mkpath(c.path("winnt/system"));
+    QDir().mkpath(c.path("windows/system"));
+}
+
+}  // namespace
+
+class Form2Test : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { QCOMPARE(closeAllWindows(), 0); }
+    void wizard_wrongWindowKindTextsOrTabOrder();
+    void continue_pathNotStoredExactlyOrLibraryMisplaced_data();
+    void continue_pathNotStoredExactlyOrLibraryMisplaced();
+    void continue_emptyPathReportedAsSuccess();
+    void continue_failedCopyOrWriteReportedAsSuccess_data();
+    void continue_failedCopyOrWriteReportedAsSuccess();
+    void closeButton_storesOrCopiesSomething();
+    void locator_secondClickOpensSecondDialog();
+};
+
+void Form2Test::wizard_wrongWindowKindTextsOrTabOrder()
+{
+    ScratchDrive c;
+    prepare(c, "WINDOWS XP");
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    QCOMPARE(wizard.windowTitle(), QString::fromUtf8("Configuración"));
+    QCOMPARE(wizard.windowType(), Qt::Window);
+    QVERIFY(wizard.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(wizard.windowFlags() & Qt::WindowMaximizeButtonHint));
+    const double dpi = wizard.screen()->logicalDotsPerInch();
+    QCOMPARE(wizard.maximumSize(), QSize(qRound(5625 * dpi / 1440), qRound(3540 * dpi / 1440)));
+    QCOMPARE(wizard.Label3->text(), QString("WINDOWS XP"));
+    QCOMPARE(wizard.Label2[1]->text(), QString::fromUtf8("2.- Seleccione ruta de instalación de AutoCAD 2004"));
+    QVERIFY(wizard.Label2[0]->font().bold() && wizard.Label2[1]->font().bold());
+    QCOMPARE(wizard.Text1->parentWidget(), wizard.Frame1);
+    QCOMPARE(tabOrder(wizard.Text1, 3), (QList<QWidget*>{wizard.Text1, wizard.Command1, wizard.Command2}));
+
+    QFile::remove(c.path("windows.ruk"));
+    Form2 withoutVersion(boxes);
+    QCOMPARE(withoutVersion.Label3->text(), QString());
+}
+
+void Form2Test::continue_pathNotStoredExactlyOrLibraryMisplaced_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QString>("copy");  // where the library must land, empty for nowhere
+    QTest::newRow("2000/NT") << QByteArray("WINDOWS 2000/NT") << "winnt/system/inpout32.dll";
+    QTest::newRow("XP") << QByteArray("WINDOWS XP") << "windows/system/inpout32.dll";
+    QTest::newRow("98") << QByteArray("WINDOWS 98") << "windows/system/inpout32.dll";
+    QTest::newRow("other case") << QByteArray("Windows XP") << "";
+    QTest::newRow("no version file") << QByteArray() << "";
+}
+
+void Form2Test::continue_pathNotStoredExactlyOrLibraryMisplaced()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QString, copy);
+    ScratchDrive c;
+    prepare(c, version);
+    c.write("ruk.txt", "an older and much longer path that must disappear\r\n");
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    wizard.show();
+    wizard.Text1->setText("C:\\AutoCAD 2004\\acad.exe");
+    QTest::mouseClick(wizard.Command2, Qt::LeftButton);
+
+    QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\AutoCAD 2004\\acad.exe\r\n"));
+    for (const char* target : {"winnt/system/inpout32.dll", "windows/system/inpout32.dll"})
+        QCOMPARE(c.exists(target), copy == target);
+    if (!copy.isEmpty())
+        QCOMPARE(c.read(copy), kLibraryBytes);
+    QCOMPARE(boxes.messages.size(), 1);
+    QCOMPARE(boxes.messages[0].text, kCompleted);
+    QCOMPARE(boxes.messages[0].icon, Icon::Information);
+    QCOMPARE(boxes.messages[0].title, QString::fromUtf8("Información"));
+    QVERIFY(!wizard.isVisible());
+}
+
+void Form2Test::continue_emptyPathReportedAsSuccess()
+{
+    ScratchDrive c;
+    prepare(c, "WINDOWS XP");
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    wizard.show();
+    QTest::mouseClick(wizard.Command2, Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{"No hay una ruta definida"});
+    QCOMPARE(boxes.messages[0].icon, Icon::Warning);
+    QCOMPARE(boxes.messages[0].title, QString::fromUtf8("¡Atención!"));
+    QVERIFY(!c.exists("ruk.txt") && !c.exists("windows/system/inpout32.dll"));
+    QVERIFY(wizard.isVisible());
+
+    // Blanks are text: they are stored.
+    wizard.Text1->setText(" ");
+    QTest::mouseClick(wizard.Command2, Qt::LeftButton);
+    QCOMPARE(c.read("ruk.txt"), QByteArray(" \r\n"));
+    wizard.close();
+}
+
+void Form2Test::continue_failedCopyOrWriteReportedAsSuccess_data()
+{
+    QTest::addColumn<QString>("removed");  // deleted from the scratch drive
+    QTest::addColumn<QString>("blocked");  // a folder put where a file has to go
+    QTest::addColumn<QString>("named");    // what the warning must name
+    QTest::newRow("library missing") << "ruk/inpout32.dll" << "" << "inpout32.dll";
+    QTest::newRow("folder missing") << "windows/system" << "" << "system";
+    QTest::newRow("copy not replaceable") << "" << "windows/system/inpout32.dll" << "inpout32.dll";
+    QTest::newRow("path file not writable") << "" << "ruk.txt" << "ruk.txt";
+}
+
+void Form2Test::continue_failedCopyOrWriteReportedAsSuccess()
+{
+    QFETCH(QString, removed);
+    QFETCH(QString, blocked);
+    QFETCH(QString, named);
+    ScratchDrive c;
+    prepare(c, "WINDOWS XP");
+    if (!removed.isEmpty() && !QFile::remove(c.path(removed)))
+        QDir(c.path(removed)).removeRecursively();
+    if (!blocked.isEmpty())
+        QDir().mkpath(c.path(blocked));
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    wizard.show();
+    wizard.Text1->setText("C:\\AutoCAD 2004\\acad.exe");
+    QTest::mouseClick(wizard.Command2, Qt::LeftButton);
+
+    QCOMPARE(boxes.messages.size(), 1);
+    QCOMPARE(boxes.messages[0].icon, Icon::Warning);
+    QVERIFY2(boxes.messages[0].text.contains(named), qPrintable(boxes.messages[0].text));
+    QVERIFY(wizard.isVisible());
+    if (blocked != "ruk.txt")
+        QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\AutoCAD 2004\\acad.exe\r\n"));
+    else
+        QVERIFY(!c.exists("windows/system/inpout32.dll"));
+    wizard.close();
+}
+
+void Form2Test::closeButton_storesOrCopiesSomething()
+{
+    ScratchDrive c;
+    prepare(c, "WINDOWS XP");
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    wizard.show();
+    wizard.Text1->setText("C:\\AutoCAD 2004\\acad.exe");
+    QTest::mouseClick(wizard.Command1, Qt::LeftButton);
+    QPointer<setup::Form3> locator = wizard.locator();
+    wizard.close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!locator);
+    QVERIFY(!c.exists("ruk.txt") && !c.exists("windows/system/inpout32.dll"));
+    QVERIFY(boxes.messages.isEmpty());
+}
+
+void Form2Test::locator_secondClickOpensSecondDialog()
+{
+    ScratchDrive c;
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    wizard.show();
+    QTest::mouseClick(wizard.Command1, Qt::LeftButton);
+    setup::Form3* first = wizard.locator();
+    QVERIFY(first && first->isVisible());
+    QTest::mouseClick(wizard.Command1, Qt::LeftButton);
+    QCOMPARE(wizard.locator(), first);
+    QCOMPARE(wizard.findChildren<setup::Form3*>().size(), 1);
+    wizard.close();
+}
+
+QTEST_MAIN(Form2Test)
+#include "form2_test.moc"

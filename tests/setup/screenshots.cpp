@@ -1,0 +1,82 @@
+// Grabs the three forms of setup to PNG files, for the documentation:
+//   setup_screenshots <output folder>
+// It runs on any platform plugin (offscreen included) and sets up a scratch
+// drive C: holding a version file and an AutoCAD folder, so that the forms show
+// what a user sees during a first run.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include "Form1.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "platform/listboxes.h"
+#include "platform/messagebox.h"
+#include "platform/processstart.h"
+
+namespace {
+
+class NoBoxes final : public setup::platform::MessageBoxes {
+public:
+    void show(const QString&, setup::platform::Icon, const QString&) override {}
+};
+
+class NoStart final : public setup::platform::ProcessStarter {
+public:
+    setup::platform::StartResult start(const QString&) override { return {}; }
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+bool save(QWidget& form, const QString& path)
+{
+    form.show();
+    QApplication::processEvents();
+    const bool saved = form.grab().save(path);
+    if (!saved)
+        QTextStream(stderr) << "cannot write " << path << '\n';
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: setup_screenshots <output folder>\n";
+        return 2;
+    }
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(out);
+
+    QTemporaryDir drive;
+    qputenv("RUK_DRIVE_C", QFile::encodeName(drive.path()));
+    writeFile(drive.filePath(QStringLiteral("windows.ruk")), "WINDOWS XP\r\n");
+    const QString autocad = drive.filePath(QStringLiteral("AutoCAD 2004"));
+    QDir().mkpath(autocad + QStringLiteral("/Support"));
+    writeFile(autocad + QStringLiteral("/acad.exe"), "");
+    QDir::setCurrent(autocad);
+
+    NoBoxes boxes;
+    NoStart starter;
+    setup::Form1 splash(boxes, starter);
+    splash.Timer1->stop();
+    setup::Form2 wizard(boxes);
+    wizard.Text1->setText(QStringLiteral("C:\\AutoCAD 2004\\acad.exe"));
+    setup::Form3 locator(wizard, boxes, {QStringLiteral("/")});
+    locator.File1->setCurrentRow(0);
+
+    const bool ok = save(splash, out + QStringLiteral("/form1.png")) && save(wizard, out + QStringLiteral("/form2.png")) &&
+                    save(locator, out + QStringLiteral("/form3.png"));
+    return ok ? 0 : 1;
+}
