@@ -22,7 +22,10 @@ void BinFile::read(int64_t offset, unsigned char* out, std::size_t count) const
 uint64_t BinFile::littleEndianAt(int64_t offset, std::size_t count) const
 {
     unsigned char raw[8];
-    read(offset, raw, count);
+    if (offset >= 0 && static_cast<uint64_t>(offset) + count <= bytes_.size())
+        std::memcpy(raw, bytes_.data() + offset, count);  // the common case: all in the file
+    else
+        read(offset, raw, count);
     uint64_t value = 0;
     for (std::size_t i = count; i-- > 0;) value = (value << 8) | raw[i];
     return value;
