@@ -18,6 +18,7 @@ enum ErrorNumber {
     kInputPastEnd = 62,
     kPermissionDenied = 70,
     kPathFileAccess = 75,
+    kPathNotFound = 76,
 };
 
 class RunError : public std::runtime_error {

@@ -71,6 +71,7 @@ void InputFile::close()
 OutputFile::OutputFile(const std::string& path) : file_(nullptr), path_(path)
 {
     file_ = path.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+    if (!file_ && errno == ENOENT) throw RunError(kPathNotFound, "Path not found: " + path);
     if (!file_) throwOpenError(path);
 }
 

@@ -73,6 +73,11 @@ TEST(KovraCommandLine, PathsOpeningOrderAndRefusals)
     EXPECT_EQ(missing.err, "kovra: Error openFiles: File not found: nothere.txt\n");
     EXPECT_EQ(w.output(), "precious\r\n");
 
+    // An output in a folder that does not exist.
+    const ProgramRun noFolder = kovra(w.dir, {"in.txt", "no/such/folder.txt"});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_EQ(noFolder.err, "kovra: Error openFiles: Path not found: no/such/folder.txt\n");
+
     // An empty input is refused before the output is touched.
     writeFile(w.dir / "empty.txt", "");
     const ProgramRun empty = kovra(w.dir, {"empty.txt", "out.txt"});
