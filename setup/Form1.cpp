@@ -36,11 +36,9 @@ Form1::Form1(platform::MessageBoxes& boxes, platform::ProcessStarter& starter, i
     // Below the bottom edge of the client area: it only carries the path.
     Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Label4"), 3645, 2925, 675, 210);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = placed(new QLabel(this), QStringLiteral("Image1"), 600, 495, 1020, 1035);
     Image1->setPixmap(QPixmap::fromImage(prismPicture()));
     Image1->setScaledContents(true);
-    placeTwips(*Image1, 600, 495, 1020, 1035);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -17,9 +17,13 @@ namespace setup {
 
 namespace {
 
+// An element of the control array Label2: all elements share the name and
+// carry their index.
 QLabel* makeStepLabel(QWidget* parent, int index, const QString& text, int left, int top, int width)
 {
-    return makeLabel(parent, QStringLiteral("Label2_%1").arg(index), text, left, top, width, 270, arial(8.25, true));
+    QLabel* label = makeLabel(parent, QStringLiteral("Label2"), text, left, top, width, 270, arial(8.25, true));
+    label->setProperty("Index", index);
+    return label;
 }
 
 }  // namespace
@@ -50,29 +54,19 @@ Form2::Form2(platform::MessageBoxes& boxes, QWidget* parent)
                                       "guiará durante todo el proceso de configuración."),
                        510, 180, 4650, 450);
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    placeTwips(*Frame1, 277, 675, 5070, 2280);
+    Frame1 = placed(new QGroupBox(this), QStringLiteral("Frame1"), 277, 675, 5070, 2280);
 
     Label2[0] = makeStepLabel(Frame1, 0, QStringLiteral("1.- Sistema operativo configurado"), 885, 345, 3225);
     Label3 = makeLabel(Frame1, QStringLiteral("Label3"), QStringLiteral("Label3"), 555, 660, 3705, 240);
     Label2[1] = makeStepLabel(Frame1, 1, QStringLiteral("2.- Seleccione ruta de instalación de AutoCAD 2004"), 345,
                               1185, 4335);
 
-    Text1 = new QLineEdit(Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    placeTwips(*Text1, 525, 1530, 3615, 300);
-
-    Command1 = new QPushButton(QStringLiteral("...."), Frame1);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    placeTwips(*Command1, 4170, 1530, 315, 315);
-
-    Command2 = new QPushButton(QStringLiteral("Continuar >>"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    placeTwips(*Command2, 3975, 3060, 1350, 375);
-
-    setTabOrder(Text1, Command1);
-    setTabOrder(Command1, Command2);
+    Text1 = placed(new QLineEdit(Frame1), QStringLiteral("Text1"), 525, 1530, 3615, 300);
+    Command1 =
+        placed(new QPushButton(QStringLiteral("...."), Frame1), QStringLiteral("Command1"), 4170, 1530, 315, 315);
+    Command2 = placed(new QPushButton(QStringLiteral("Continuar >>"), this), QStringLiteral("Command2"), 3975, 3060,
+                      1350, 375);
+    setup::setTabOrder({Text1, Command1, Command2});
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 

@@ -33,32 +33,16 @@ Form3::Form3(Form2& wizard, platform::MessageBoxes& boxes, const QStringList& dr
                        QStringLiteral("Seleccione el archivo acad.exe de la carpeta de instalación de AutoCAD 2004"),
                        135, 105, 5670, 375);
 
-    Drive1 = new QComboBox(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1 = placed(new QComboBox(this), QStringLiteral("Drive1"), 337, 570, 2910, 315);
     Drive1->addItems(drives_);
-    placeTwips(*Drive1, 337, 570, 2910, 315);
-
-    Dir1 = new platform::DirList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    placeTwips(*Dir1, 315, 930, 2895, 2115);
-
-    File1 = new platform::FileList(this);
-    File1->setObjectName(QStringLiteral("File1"));
+    Dir1 = placed(new platform::DirList(this), QStringLiteral("Dir1"), 315, 930, 2895, 2115);
+    File1 = placed(new platform::FileList(this), QStringLiteral("File1"), 3330, 585, 2055, 1455);
     File1->setPattern(kExecutable);
-    placeTwips(*File1, 3330, 585, 2055, 1455);
-
-    Command1 = new QPushButton(QStringLiteral("&Aceptar"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    placeTwips(*Command1, 3330, 2130, 2055, 360);
-
-    Command2 = new QPushButton(QStringLiteral("&Salir"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    placeTwips(*Command2, 3345, 2670, 2055, 360);
-
-    setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, File1);
-    setTabOrder(File1, Command1);
-    setTabOrder(Command1, Command2);
+    Command1 = placed(new QPushButton(QStringLiteral("&Aceptar"), this), QStringLiteral("Command1"), 3330, 2130, 2055,
+                      360);
+    Command2 = placed(new QPushButton(QStringLiteral("&Salir"), this), QStringLiteral("Command2"), 3345, 2670, 2055,
+                      360);
+    setup::setTabOrder({Drive1, Dir1, File1, Command1, Command2});
 
     // The three lists open on the current drive and folder, each on its own.
     selectDriveOf(QDir::currentPath());
@@ -92,7 +76,8 @@ void Form3::Command1_Click()
         warn(boxes_, QStringLiteral("Ruta incorrecta"));
         return;
     }
-    // Joined without a check, as typed paths are: at the root this gives "//acad.exe".
+    // Folder and name are joined as they stand: at the root this gives "//acad.exe",
+    // which still names the file.
     wizard_.Text1->setText(File1->path() + u'/' + kExecutable);
     close();
 }

@@ -32,6 +32,12 @@ void placeTwips(QWidget& widget, int left, int top, int width, int height)
                        twipsToPixels(height, widget));
 }
 
+void setTabOrder(std::initializer_list<QWidget*> controls)
+{
+    for (auto it = controls.begin(); it + 1 != controls.end(); ++it)
+        QWidget::setTabOrder(*it, *(it + 1));
+}
+
 void setClientTwips(QWidget& form, int width, int height)
 {
     const QSize size(twipsToPixels(width, form), twipsToPixels(height, form));
@@ -57,13 +63,12 @@ QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& tex
                   int height, const std::optional<QFont>& font)
 {
     auto* label = new QLabel(parent);
-    label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (font)
         label->setFont(*font);
-    placeTwips(*label, left, top, width, height);
+    placed(label, objectName, left, top, width, height);
     label->setWordWrap(label->height() >= 2 * label->fontMetrics().lineSpacing());
     return label;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 
 #include <QFont>
@@ -20,6 +21,18 @@ int twipsToPixels(int twips, const QWidget& widget);
 
 // Sets the widget's position and size inside its parent from twips.
 void placeTwips(QWidget& widget, int left, int top, int width, int height);
+
+// Names a new control and places it from twips, as the form's layout table gives it.
+template <class Control>
+Control* placed(Control* control, const QString& objectName, int left, int top, int width, int height)
+{
+    control->setObjectName(objectName);
+    placeTwips(*control, left, top, width, height);
+    return control;
+}
+
+// Tab visits the controls in the order given.
+void setTabOrder(std::initializer_list<QWidget*> controls);
 
 // Gives a form a fixed client area of the size in twips and centres it on its screen.
 void setClientTwips(QWidget& form, int width, int height);

@@ -81,8 +81,9 @@ void Form3Test::locator_wrongWindowKindTabOrderOrStartFolder()
     QCOMPARE(locator_->Drive1->currentText(), driveA_.path());
     QCOMPARE(locator_->Dir1->path(), driveA_.path());
     QCOMPARE(locator_->File1->path(), driveA_.path());
-    QCOMPARE(tabOrder(locator_->Drive1, 5), (QList<QWidget*>{locator_->Drive1, locator_->Dir1, locator_->File1, locator_->Command1,
-                                     locator_->Command2}));
+    const QList<QWidget*> order{locator_->Drive1, locator_->Dir1, locator_->File1, locator_->Command1,
+                                locator_->Command2};
+    QCOMPARE(tabOrder(locator_->Drive1, 5), order);
     QCOMPARE(locator_->Command1->shortcut(), QKeySequence("Alt+A"));
     QCOMPARE(locator_->Command2->shortcut(), QKeySequence("Alt+S"));
 }

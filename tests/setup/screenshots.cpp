@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -59,12 +58,14 @@ int main(int argc, char* argv[])
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(out);
 
-    QTemporaryDir drive;
+    // A fixed scratch folder, so that the pictures do not change from run to run.
+    QDir drive(QDir::tempPath() + QStringLiteral("/ruk-screenshots/C"));
+    drive.removeRecursively();
     qputenv("RUK_DRIVE_C", QFile::encodeName(drive.path()));
-    writeFile(drive.filePath(QStringLiteral("windows.ruk")), "WINDOWS XP\r\n");
     const QString autocad = drive.filePath(QStringLiteral("AutoCAD 2004"));
     QDir().mkpath(autocad + QStringLiteral("/Support"));
     writeFile(autocad + QStringLiteral("/acad.exe"), "");
+    writeFile(drive.filePath(QStringLiteral("windows.ruk")), "WINDOWS XP\r\n");
     QDir::setCurrent(autocad);
 
     NoBoxes boxes;
@@ -76,7 +77,9 @@ int main(int argc, char* argv[])
     setup::Form3 locator(wizard, boxes, {QStringLiteral("/")});
     locator.File1->setCurrentRow(0);
 
-    const bool ok = save(splash, out + QStringLiteral("/form1.png")) && save(wizard, out + QStringLiteral("/form2.png")) &&
+    const bool ok = save(splash, out + QStringLiteral("/form1.png")) &&
+                    save(wizard, out + QStringLiteral("/form2.png")) &&
                     save(locator, out + QStringLiteral("/form3.png"));
+    drive.removeRecursively();
     return ok ? 0 : 1;
 }
