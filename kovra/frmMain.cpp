@@ -113,7 +113,7 @@ bool convertRecords(Variables& state, PointFiles& files, const GridFile& grid, c
         if (convertPoint(state, grid, writeLine, report)) continue;
         skipped = true;
         if (grid.missing() && !gridMissingReported) {
-            report("grid file \"" + state.gridFileName +
+            report("grid file \"" + grid.fileName() +
                    "\" not found in the working directory: no point can be shifted");
             gridMissingReported = true;
         }

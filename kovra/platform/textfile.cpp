@@ -8,7 +8,10 @@
 
 namespace platform {
 
-void throwOpenError(const std::string& path)
+namespace {
+
+// A RunError for a failed open of path, from errno.
+[[noreturn]] void throwOpenError(const std::string& path)
 {
     const int code = errno;
     if (path.empty()) throw RunError(kBadFileName, "Bad file name: empty path");
@@ -23,6 +26,8 @@ void throwOpenError(const std::string& path)
                                             std::strerror(code) + ")");
     }
 }
+
+}  // namespace
 
 InputFile::InputFile(const std::string& path) : file_(nullptr)
 {

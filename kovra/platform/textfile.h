@@ -42,7 +42,4 @@ private:
     std::string path_;
 };
 
-// A RunError for a failed open of path, from errno.
-[[noreturn]] void throwOpenError(const std::string& path);
-
 }  // namespace platform

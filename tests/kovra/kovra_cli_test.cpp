@@ -29,6 +29,13 @@ struct Workspace {
     std::string output() const { return readFile(dir / "out.txt"); }
 };
 
+// A run that ends early with exactly one message.
+void expectRefused(const ProgramRun& run, const std::string& message)
+{
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "kovra: Error openFiles: " + message + "\n");
+}
+
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> result;
@@ -68,27 +75,21 @@ TEST(KovraCommandLine, PathsOpeningOrderAndRefusals)
 
     // A missing input leaves an existing output as it was.
     writeFile(w.dir / "out.txt", "precious\r\n");
-    const ProgramRun missing = kovra(w.dir, {"nothere.txt", "out.txt"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "kovra: Error openFiles: File not found: nothere.txt\n");
+    expectRefused(kovra(w.dir, {"nothere.txt", "out.txt"}), "File not found: nothere.txt");
     EXPECT_EQ(w.output(), "precious\r\n");
 
     // An output in a folder that does not exist.
-    const ProgramRun noFolder = kovra(w.dir, {"in.txt", "no/such/folder.txt"});
-    EXPECT_EQ(noFolder.status, 2);
-    EXPECT_EQ(noFolder.err, "kovra: Error openFiles: Path not found: no/such/folder.txt\n");
+    expectRefused(kovra(w.dir, {"in.txt", "no/such/folder.txt"}),
+                  "Path not found: no/such/folder.txt");
 
     // An empty input is refused before the output is touched.
     writeFile(w.dir / "empty.txt", "");
-    const ProgramRun empty = kovra(w.dir, {"empty.txt", "out.txt"});
-    EXPECT_EQ(empty.status, 2);
-    EXPECT_EQ(empty.err, "kovra: Error openFiles: Input file is empty: empty.txt\n");
+    expectRefused(kovra(w.dir, {"empty.txt", "out.txt"}), "Input file is empty: empty.txt");
     EXPECT_EQ(w.output(), "precious\r\n");
 
     // The same file twice would empty the input before it is read.
-    const ProgramRun same = kovra(w.dir, {"in.txt", "./in.txt"});
-    EXPECT_EQ(same.status, 2);
-    EXPECT_EQ(same.err, "kovra: Error openFiles: Input and output are the same file: ./in.txt\n");
+    expectRefused(kovra(w.dir, {"in.txt", "./in.txt"}),
+                  "Input and output are the same file: ./in.txt");
     EXPECT_EQ(readFile(w.dir / "in.txt"), "UTM ED50 H30\r\n");
 
     // An existing output is replaced, not appended to.
