@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD  := build
 
-.PHONY: all deps build test demo clean
+.PHONY: all deps build test demo bench clean
 
 all: build
 
@@ -19,6 +19,10 @@ test: build
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# Not part of `make test`: kovra against PROJ, `make bench [N=points]`.
+bench: build
+	@scripts/bench.sh $(N)
 
 clean:
 	rm -rf build build-debug demo-out

@@ -1,21 +1,95 @@
 #!/usr/bin/env bash
-# Times kovra on a large generated point file in both directions with the demo
-# grid: scripts/bench.sh [POINTS] [BUILD_DIR]. Not part of the tests.
+# Benchmarks kovra against PROJ on the same points and the same grid, both directions:
+#   scripts/bench.sh [POINTS]        (make bench [N=POINTS]; default 1000000 points)
+# KOVRA=path picks the binary (default build/kovra/kovra), RUNS=n the runs of each tool
+# (default 3, the median is reported), PYTHON=an interpreter with Debian's pyproj and
+# numpy (default /usr/bin/python3). Not part of the tests.
+#
+# The grid is PROJ's NTv2 grid ntf_r93.gsb, copied as mirtaxo.gsb into a temporary
+# folder that every tool runs in. bench/make_points.py draws the points (fixed seed) in
+# UTM zone 31 well inside the grid. Each run times, per direction and in this order,
+# kovra, PROJ's cct and a plain numpy+pyproj script, each as a whole process; then
+# bench/transform_only.py times PROJ's transformation alone on arrays in memory and
+# bench/report.py prints the table and compares kovra's coordinates with cct's.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 points=${1:-1000000}
-kovra="$root/${2:-build}/kovra/kovra"
+runs=${RUNS:-3}
+kovra=${KOVRA:-$root/build/kovra/kovra}
+python=${PYTHON:-/usr/bin/python3}
+grid=/usr/share/proj/ntf_r93.gsb
+zone=31
+
+for n in "$points" "$runs"; do
+  [[ $n =~ ^[1-9][0-9]*$ ]] || { echo "bench: not a positive count: $n" >&2; exit 2; }
+done
+
+packages=(proj-bin proj-data python3-pyproj python3-numpy time)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -ne 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Install them as root: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+fi
+
+kovra=$(realpath "$kovra" 2>/dev/null || echo "$kovra")
+[ -x "$kovra" ] || { echo "bench: no kovra binary at $kovra (make build, or KOVRA=path)" >&2; exit 2; }
+[ -r "$grid" ] || { echo "bench: $grid missing (Debian package proj-data)" >&2; exit 2; }
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$root/examples/mirtaxo.gsb" "$work/"
+cp "$grid" "$work/mirtaxo.gsb"
 cd "$work"
-for datum in ED50 ETRS89; do
-  awk -v n="$points" -v d="$datum" 'BEGIN { srand(1); printf "UTM %s H30\r\n", d
-    for (i = 0; i < n; i++)
-      printf "P%d %.3f %.3f %.2f CODE\r\n", i, 300000 + 400000 * rand(), 4000000 + 800000 * rand(), 2000 * rand() }' >"$datum.txt"
-  start=$(date +%s.%N)
-  "$kovra" "$datum.txt" "$datum.out"
-  end=$(date +%s.%N)
-  awk -v n="$points" -v d="$datum" -v s="$start" -v e="$end" \
-    'BEGIN { printf "%-6s %d points: %.2f s (%.2f us a point)\n", d, n, e - s, (e - s) * 1e6 / n }'
+
+echo "kovra: $kovra"
+echo "PROJ $(cct --version 2>&1 | head -n 1 | grep -o '[0-9][0-9.]*' | head -n 1), pyproj $("$python" -c 'import pyproj; print(pyproj.__version__)'), $(nproc) cores"
+echo -n "Writing $points points a direction: "
+"$python" "$root/bench/make_points.py" mirtaxo.gsb "$zone" "$points" .
+
+# The PROJ pipelines, one a direction, named by the source datum.
+declare -A pipeline=(
+  [ED50]="+proj=pipeline +step +inv +proj=utm +zone=$zone +ellps=intl +step +proj=hgridshift +grids=$work/mirtaxo.gsb +step +proj=utm +zone=$zone +ellps=GRS80"
+  [ETRS89]="+proj=pipeline +step +inv +proj=utm +zone=$zone +ellps=GRS80 +step +inv +proj=hgridshift +grids=$work/mirtaxo.gsb +step +proj=utm +zone=$zone +ellps=intl"
+)
+
+# timed TOOL SOURCE STDOUT COMMAND...: runs COMMAND once, appends its wall time (ns) and
+# peak memory (KiB) to times.tsv; stops the benchmark when the command fails.
+timed() {
+  local tool=$1 source=$2 out=$3 start end
+  shift 3
+  start=$(date +%s%N)
+  if ! /usr/bin/time -f %M -o rss.txt "$@" >"$out" 2>err.txt; then
+    echo "bench: $tool ($source) failed:" >&2
+    head -n 5 err.txt rss.txt >&2
+    exit 1
+  fi
+  end=$(date +%s%N)
+  printf '%s\t%s\t%s\t%s\n' "$tool" "$source" $((end - start)) "$(tail -n 1 rss.txt)" >>times.tsv
+}
+
+: >times.tsv
+for ((run = 1; run <= runs; run++)); do
+  echo "Run $run of $runs"
+  for source in ED50 ETRS89; do
+    read -ra cct_args <<<"${pipeline[$source]}"
+    timed kovra "$source" /dev/null "$kovra" "$source.txt" "kovra-$source.out"
+    timed cct "$source" "cct-$source.out" cct -d 4 -z 0 -t 0 "${cct_args[@]}" "$source.cct"
+    timed python "$source" /dev/null "$python" "$root/bench/pyproj_pipeline.py" \
+      "${pipeline[$source]}" "$source.txt" "python-$source.out"
+  done
 done
+echo "PROJ transform alone"
+for source in ED50 ETRS89; do
+  "$python" "$root/bench/transform_only.py" "${pipeline[$source]}" "$source.cct" "$runs" "$source" >>times.tsv
+done
+
+"$python" "$root/bench/report.py" . "$points" "$runs" "$(basename "$grid")"
