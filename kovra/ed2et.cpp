@@ -13,17 +13,7 @@ namespace {
 using platform::BinFile;
 using platform::checked32;
 
-// File layout. Every header is 176 bytes of 16-byte records, an 8-byte label
-// and then the value; the labels are never looked at. Positions below are
-// those of the values.
-constexpr int32_t kHeaderBytes = 176;
 constexpr int32_t kNodeBytes = 16;
-constexpr int64_t kLabelBytes = 8;
-constexpr int64_t kNumFileAt = 32 + kLabelBytes;  // in the overview header
-constexpr int64_t kSLatAt = 64 + kLabelBytes, kNLatAt = 80 + kLabelBytes;
-constexpr int64_t kELongAt = 96 + kLabelBytes, kWLongAt = 112 + kLabelBytes;
-constexpr int64_t kLatIncAt = 128 + kLabelBytes, kLongIncAt = 144 + kLabelBytes;
-constexpr int64_t kGsCountAt = 160 + kLabelBytes;
 constexpr int64_t kLonShiftAt = 4;  // in a node record, after the latitude shift
 
 constexpr int32_t kMaxSubGrids = 150;
@@ -33,47 +23,6 @@ constexpr int kIterations = 15;
 // Magnitudes from here up round to an infinite single.
 constexpr double kSingleOverflow = 0x1p128 - 0x1p103;
 
-// One sub-grid header; angles in arc-seconds, longitudes positive west.
-struct SubGrid {
-    double sLat, nLat, eLong, wLong, latInc, longInc;
-    int32_t gsCount;
-    int32_t start;  // file position of its first node record
-};
-
-SubGrid readSubGrid(const BinFile& file, int32_t position)
-{
-    SubGrid g;
-    g.sLat = file.doubleAt(position + kSLatAt);
-    g.nLat = file.doubleAt(position + kNLatAt);
-    g.eLong = file.doubleAt(position + kELongAt);
-    g.wLong = file.doubleAt(position + kWLongAt);
-    g.latInc = file.doubleAt(position + kLatIncAt);
-    g.longInc = file.doubleAt(position + kLongIncAt);
-    g.gsCount = file.int32At(position + kGsCountAt);
-    g.start = checked32(int64_t{position} + kHeaderBytes);
-    return g;
-}
-
-// (a - b) / spacing as one checked step. A zero spacing is a division by zero
-// even when a - b is zero too.
-double spacingsBetween(double a, double b, double spacing)
-{
-    fp::begin(a, b, spacing);
-    double difference = a - b;
-    fp::check(difference);
-    if (spacing == 0) throw platform::divisionByZeroError();
-    double quotient = difference / spacing;
-    fp::check(quotient);
-    return quotient;
-}
-
-// Rows or columns of nodes over a span: round half to even, plus one. The sum
-// is formed exactly in double, so only a count beyond 32 bits overflows.
-int32_t nodeCount(double spacings)
-{
-    return platform::roundToInteger<int32_t>(std::nearbyint(spacings) + 1);
-}
-
 // The 1-based row or column of the cell a point falls in: truncated toward zero.
 int32_t cellIndex(double spacings)
 {
@@ -81,40 +30,39 @@ int32_t cellIndex(double spacings)
 }
 
 struct Cell {
-    SubGrid grid;
-    int32_t row, col, cols;
+    const SubGrid* grid;
+    int index;  // of the sub-grid, from 0
+    int32_t row, col;
 };
 
 // The cell of the point in a sub-grid, if the sub-grid holds it. A point on
 // S_LAT or E_LONG is inside; one on N_LAT or W_LONG is not.
-std::optional<Cell> cellIn(const SubGrid& g, double lambda, double phi)
+std::optional<Cell> cellIn(const SubGrid& g, int index, double lambda, double phi)
 {
-    const int32_t rows = nodeCount(spacingsBetween(g.nLat, g.sLat, g.latInc));
-    const int32_t cols = nodeCount(spacingsBetween(g.wLong, g.eLong, g.longInc));
+    if (g.headerError) throw *g.headerError;
     const int32_t row = cellIndex(spacingsBetween(phi, g.sLat, g.latInc));
     const int32_t col = cellIndex(spacingsBetween(lambda, g.eLong, g.longInc));
-    if (row >= 1 && col >= 1 && row < rows && col < cols) return Cell{g, row, col, cols};
+    if (row >= 1 && col >= 1 && row < g.rows && col < g.cols) return Cell{&g, index, row, col};
     return std::nullopt;
 }
 
 // Scans the sub-grids in file order and keeps the one with the strictly finest
-// LAT_INC that holds the point; ties go to the earlier one, LONG_INC plays no part.
-std::optional<Cell> findCell(const BinFile& file, double lambda, double phi)
+// LAT_INC that holds the point; ties go to the earlier one, LONG_INC plays no
+// part. Only 150 sub-grids fit: a grid that declares more fails every lookup
+// once those are scanned.
+std::optional<Cell> findCell(const Grid& grid, double lambda, double phi)
 {
-    const int32_t numFile = file.int32At(kNumFileAt);
     double best = kNoSpacing;
     std::optional<Cell> chosen;
-    int32_t position = kHeaderBytes;
-    for (int32_t i = 1; i <= numFile; ++i) {
-        if (i > kMaxSubGrids) throw platform::subscriptError();
-        const SubGrid g = readSubGrid(file, position);
-        position = checked32(int64_t{g.start} + checked32(int64_t{g.gsCount} * kNodeBytes));
-        const std::optional<Cell> cell = cellIn(g, lambda, phi);
-        if (cell && g.latInc < best) {
-            best = g.latInc;
+    const std::vector<SubGrid>& subGrids = grid.subGrids();
+    for (int i = 0; i < static_cast<int>(subGrids.size()); ++i) {
+        const std::optional<Cell> cell = cellIn(subGrids[i], i, lambda, phi);
+        if (cell && subGrids[i].latInc < best) {
+            best = subGrids[i].latInc;
             chosen = cell;
         }
     }
+    if (grid.declaredSubGrids() > kMaxSubGrids) throw platform::subscriptError();
     return chosen;
 }
 
@@ -126,13 +74,14 @@ struct NodeShifts {
 // row from E_LONG westward, so node (r, c) is record (r - 1) * cols + c.
 NodeShifts readCellNodes(const BinFile& file, const Cell& cell)
 {
-    const int32_t p1 = checked32(checked32(int64_t{cell.row - 1} * cell.cols) + int64_t{cell.col});
-    const int32_t p3 = checked32(int64_t{p1} + cell.cols);
+    const int32_t cols = cell.grid->cols;
+    const int32_t p1 = checked32(checked32(int64_t{cell.row - 1} * cols) + int64_t{cell.col});
+    const int32_t p3 = checked32(int64_t{p1} + cols);
     const int32_t numbers[4] = {p1, checked32(int64_t{p1} + 1), p3, checked32(int64_t{p3} + 1)};
     NodeShifts nodes;
     for (int i = 0; i < 4; ++i) {
         const int32_t offset = checked32(int64_t{numbers[i] - 1} * kNodeBytes);
-        const int32_t position = checked32(int64_t{cell.grid.start} + offset);
+        const int32_t position = checked32(int64_t{cell.grid->start} + offset);
         nodes.lat[i] = file.singleAt(position);
         nodes.lon[i] = file.singleAt(position + kLonShiftAt);
     }
@@ -160,18 +109,19 @@ double bilinear(const float (&t)[4], double x, double y)
 // The shifted point (positive east) from the cell's nodes. The fractions are
 // stored as soon as each is formed.
 LonLat interpolateCell(const Cell& cell, const NodeShifts& nodes, double lambda, double phi,
-                       double& fractionX, double& fractionY)
+                       CellPosition& where)
 {
-    const SubGrid& g = cell.grid;
+    const SubGrid& g = *cell.grid;
+    where.subGrid = cell.index;
     fp::begin(lambda, phi);
     const double phi1 = (cell.row - 1) * g.latInc + g.sLat;
     const double lambda1 = (cell.col - 1) * g.longInc + g.eLong;
     double y = (phi - phi1) / g.latInc;
     fp::check(y);
-    fractionY = y;
+    where.y = y;
     double x = (lambda - lambda1) / g.longInc;
     fp::check(x);
-    fractionX = x;
+    where.x = x;
     LonLat shifted;
     shifted.lat = phi + bilinear(nodes.lat, x, y);
     shifted.lon = -(lambda + bilinear(nodes.lon, x, y));
@@ -190,6 +140,16 @@ LonLat correctEstimate(LonLat estimate, LonLat shifted, LonLat target)
     return next;
 }
 
+// A negative fraction means the point lay south of S_LAT or east of E_LONG,
+// less than one spacing out, and its shift was read from the first cell.
+std::optional<Extrapolation> extrapolation(const Grid& grid, const CellPosition& where)
+{
+    if (where.subGrid < 0 || !(where.x < 0 || where.y < 0)) return std::nullopt;
+    const SubGrid& g = grid.subGrids()[where.subGrid];
+    return Extrapolation{where.y < 0 ? -where.y * g.latInc : 0, where.x < 0 ? -where.x * g.longInc : 0,
+                         g.name};
+}
+
 bool outsideGrid(LonLat shifted)
 {
     fp::begin(shifted);
@@ -200,65 +160,42 @@ bool outsideGrid(LonLat shifted)
 
 }  // namespace
 
-const platform::LoadedFile& GridFile::loaded() const
+LonLat interpolateGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
 {
-    if (!isLoaded_) {
-        file_ = platform::loadBinFile(fileName_);
-        isLoaded_ = true;
-    }
-    return file_;
-}
-
-bool GridFile::missing() const
-{
-    return loaded().status == platform::LoadedFile::Status::kMissing;
-}
-
-const platform::BinFile& GridFile::bytes() const
-{
-    const platform::LoadedFile& file = loaded();
-    if (file.status == platform::LoadedFile::Status::kUnreadable)
-        throw platform::RunError(file.errorNumber,
-                                 "Cannot read grid file " + fileName_ + ": " + file.reason);
-    return file.data;
-}
-
-LonLat interpolateGrid(const GridFile& grid, double lonSeconds, double latSeconds,
-                       double& fractionX, double& fractionY)
-{
-    const BinFile& file = grid.bytes();
+    grid.throwIfUnusable();
     const double lambda = -lonSeconds;  // positive west from here on
     const double phi = latSeconds;
-    const std::optional<Cell> cell = findCell(file, lambda, phi);
+    const std::optional<Cell> cell = findCell(grid, lambda, phi);
     if (!cell) return {0, 0};
-    return interpolateCell(*cell, readCellNodes(file, *cell), lambda, phi, fractionX, fractionY);
+    return interpolateCell(*cell, readCellNodes(grid.bytes(), *cell), lambda, phi, where);
 }
 
-LonLat invertGrid(const GridFile& grid, double lonSeconds, double latSeconds,
-                  double& fractionX, double& fractionY)
+LonLat invertGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
 {
     const LonLat target{lonSeconds, latSeconds};
     LonLat estimate = target;
     for (int i = 0; i < kIterations; ++i) {
-        const LonLat shifted = interpolateGrid(grid, estimate.lon, estimate.lat, fractionX, fractionY);
+        const LonLat shifted = interpolateGrid(grid, estimate.lon, estimate.lat, where);
         if (shifted.lat == 0) return {0, 0};
         estimate = correctEstimate(estimate, shifted, target);
     }
     return estimate;
 }
 
-LonLat ed2et(double latDegrees, double lonDegrees, Variables& state, const GridFile& grid)
+Shift ed2et(double latDegrees, double lonDegrees, Variables& state, const Grid& grid)
 {
     state.gridFileName = kGridFileName;
     fp::begin(latDegrees, lonDegrees);
     double lat = latDegrees * 3600;
     double lon = lonDegrees * 3600;
     fp::check(lat, lon);
-    const LonLat shifted = state.sourceDatum == "ED50"
-                               ? interpolateGrid(grid, lon, lat, state.coordX, state.coordY)
-                               : invertGrid(grid, lon, lat, state.coordX, state.coordY);
+    CellPosition where{state.coordX, state.coordY};
+    const LonLat shifted = state.sourceDatum == "ED50" ? interpolateGrid(grid, lon, lat, where)
+                                                       : invertGrid(grid, lon, lat, where);
+    state.coordX = where.x;
+    state.coordY = where.y;
     if (outsideGrid(shifted)) throw platform::RunError(0, "");
-    return shifted;
+    return {shifted, extrapolation(grid, where)};
 }
 
 }  // namespace kovra

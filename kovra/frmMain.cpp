@@ -2,27 +2,29 @@
 
 #include <filesystem>
 #include <memory>
+#include <new>
 
-#include "ed2et.h"
 #include "ll2utm.h"
 #include "opes.h"
 #include "platform/integer.h"
 #include "platform/numtext.h"
 #include "platform/textfile.h"
-#include "platform/trap.h"
+#include "pointnotes.h"
 #include "utm2ll.h"
 
 namespace kovra {
 
 namespace {
 
+namespace fs = std::filesystem;
 using platform::InputFile;
 using platform::OutputFile;
 using platform::Reporter;
 using platform::RunError;
 using platform::trap;
+using platform::TrapError;
 
-constexpr int kMaxRecordLength = 32767;
+const char kUsage[] = "usage: kovra INPUT OUTPUT (kovra --help for more)";
 
 struct PointFiles {
     std::unique_ptr<InputFile> input;    // handle 3
@@ -36,14 +38,32 @@ int16_t firstBlank(const std::string& text)
     return p == std::string::npos ? 0 : platform::checked16(static_cast<long long>(p) + 1);
 }
 
-bool sameFile(const std::string& a, const std::string& b)
+// The path a file has, or would have once created: symbolic links followed,
+// "." and ".." resolved.
+fs::path resolved(const fs::path& path)
 {
     std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+    fs::path target = path;
+    if (fs::is_symlink(path, ec) && !fs::exists(path, ec)) {
+        target = fs::read_symlink(path, ec);
+        if (target.is_relative()) target = path.parent_path() / target;
+    }
+    const fs::path canonical = fs::weakly_canonical(fs::absolute(target, ec), ec);
+    return ec ? fs::absolute(target).lexically_normal() : canonical;
 }
 
-// Takes both paths from the command line and opens the files, the input first
-// so that an input that cannot be read leaves the output untouched.
+// Whether writing to output would write to the existing file at other.
+bool wouldOverwrite(const std::string& output, const std::string& other)
+{
+    std::error_code ec;
+    if (fs::exists(output, ec) && fs::exists(other, ec)) return fs::equivalent(output, other, ec);
+    return resolved(output) == resolved(other);
+}
+
+// Takes both paths from the command line and opens the files: the input
+// first, so that an input that cannot be read leaves the output untouched,
+// and its header, so that an input that is no point file creates nothing.
+// The output is refused when it would overwrite the input or the grid.
 PointFiles openPointFiles(const std::string& commandLine, Variables& state)
 {
     state.spacePos = firstBlank(commandLine);
@@ -52,12 +72,17 @@ PointFiles openPointFiles(const std::string& commandLine, Variables& state)
     state.outputFileName = platform::trimBlanks(commandLine.substr(state.spacePos));
 
     PointFiles files;
-    files.input = std::make_unique<InputFile>(state.inputFileName);
+    files.input = platform::openInputFile(state.inputFileName);
     if (files.input->atEnd())
         throw RunError(platform::kInputPastEnd, "Input file is empty: " + state.inputFileName);
-    if (sameFile(state.inputFileName, state.outputFileName))
+    if (!state.outputFileName.empty() && wouldOverwrite(state.outputFileName, state.inputFileName))
         throw RunError(platform::kPathFileAccess,
                        "Input and output are the same file: " + state.outputFileName);
+    if (!state.outputFileName.empty() && wouldOverwrite(state.outputFileName, kGridFileName))
+        throw RunError(platform::kPathFileAccess,
+                       "Output would overwrite the grid file: " + state.outputFileName);
+    state.lineBuffer = files.input->readField(kMaxRecordLength + 1);
+    if (state.lineBuffer.size() > kMaxRecordLength) return files;  // refused by the caller
     files.output = std::make_unique<OutputFile>(state.outputFileName);
     return files;
 }
@@ -65,8 +90,12 @@ PointFiles openPointFiles(const std::string& commandLine, Variables& state)
 std::optional<PointFiles> openFiles(const std::string& commandLine, Variables& state,
                                     const Reporter& report)
 {
-    auto files = trap("openFiles", report, [&] { return openPointFiles(commandLine, state); });
-    if (!files && state.spacePos == 0) report("usage: kovra INPUT OUTPUT (kovra --help for more)");
+    std::optional<TrapError> caught;
+    auto files = trap("openFiles", caught, [&] { return openPointFiles(commandLine, state); });
+    if (caught) {
+        report(caught->text());
+        if (commandLine.find(' ') == std::string::npos) report(kUsage);
+    }
     return files;
 }
 
@@ -80,45 +109,92 @@ void readHeader(Variables& state, OutputFile& output)
     if (state.lineBuffer.find("ED50") != std::string::npos) {
         state.direction = 0;
         state.sourceDatum = "ED50";
-        output.writeLine("UTM ETRS89 H" + zoneText);
+        output.writeLine("UTM ETRS89 H" + zoneText, 1);
     }
     if (state.lineBuffer.find("ETRS89") != std::string::npos) {
         state.sourceDatum = "ETRS89";
         state.direction = 1;
-        output.writeLine("UTM ED50 H" + zoneText);
+        output.writeLine("UTM ED50 H" + zoneText, 1);
     }
 }
 
-// Splits off the text up to and including the first blank of r; empty when r
+// Splits off the text up to and including the first blank of r; none when r
 // holds no blank.
-std::string takeField(std::string& r)
+std::optional<std::string> takeField(std::string& r)
 {
     const size_t p = r.find(' ');
-    if (p == std::string::npos) return {};
+    if (p == std::string::npos) return std::nullopt;
     std::string field = r.substr(0, p + 1);
     r.erase(0, p + 1);
     return field;
 }
 
-// The record loop; false when a record could not be split and the run ended.
-bool convertRecords(Variables& state, PointFiles& files, const GridFile& grid, const Reporter& report,
-                    bool& skipped)
+std::optional<std::string> withoutBlank(const std::optional<std::string>& field)
 {
-    const LineWriter writeLine = [&](const std::string& line) { files.output->writeLine(line); };
-    bool gridMissingReported = false;
+    if (!field) return std::nullopt;
+    return field->substr(0, field->size() - 1);
+}
+
+// The record loop. Each record's messages are reported and its line written
+// before the next record is read; a record that cannot be split ends the run.
+struct LoopResult {
+    bool endedEarly = false;
+    bool flagged = false;  // a point skipped or a warning given
+};
+
+LoopResult convertRecords(Variables& state, PointFiles& files, const Reporter& report)
+{
+    LoopResult result;
+    std::optional<Grid> grid;  // opened for the first record: a run without records needs none
     while (!files.input->atEnd()) {
-        state.lineBuffer = files.input->readField();
-        if (!trap("leeCadena", report, [&] { return leeCadena(state.lineBuffer, state), true; }))
-            return false;
-        if (convertPoint(state, grid, writeLine, report)) continue;
-        skipped = true;
-        if (grid.missing() && !gridMissingReported) {
-            report("grid file \"" + grid.fileName() +
-                   "\" not found in the working directory: no point can be shifted");
-            gridMissingReported = true;
+        const long line = files.input->lineNumber();
+        const std::string record = files.input->readField(kMaxRecordLength + 1);
+        if (!grid) {
+            grid = Grid::open(kGridFileName);
+            if (grid->state() != Grid::State::kUsable) report(grid->problem());
         }
+        const RecordResult converted = convertRecord(record, line, state, *grid);
+        for (const std::string& message : converted.messages) report(message);
+        if (converted.endsRun) {
+            result.endedEarly = true;
+            return result;
+        }
+        if (converted.line) files.output->writeLine(*converted.line, line);
+        if (!converted.line || converted.warned) result.flagged = true;
     }
-    return true;
+    return result;
+}
+
+// Runs the whole conversion once the files are open, and ends it cleanly
+// whatever fails: what was converted is written, and the message says what
+// is lost.
+RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& report)
+{
+    const std::string& in = state.inputFileName;
+    if (state.lineBuffer.size() > kMaxRecordLength) {
+        report(in + ":1: the header is longer than 32767 characters: not a point file");
+        return RunStatus::kEndedEarly;
+    }
+    RunStatus status = RunStatus::kEndedEarly;
+    try {
+        try {
+            readHeader(state, *files.output);
+            const LoopResult loop = convertRecords(state, files, report);
+            if (!loop.endedEarly) status = loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
+        } catch (const platform::ReadFailure& failure) {
+            report(in + ":" + std::to_string(failure.line) + ": cannot read the input: " + failure.what() +
+                   "; the run ends here");
+        } catch (const std::bad_alloc&) {
+            report(in + ":" + std::to_string(files.input->lineNumber()) +
+                   ": out of memory; the run ends here");
+        }
+        files.input->close();
+        files.output->close();
+    } catch (const platform::WriteFailure& failure) {
+        report(writeFailureText(state.outputFileName, failure.what(), failure.completeThrough));
+        return RunStatus::kEndedEarly;
+    }
+    return status;
 }
 
 }  // namespace
@@ -130,59 +206,91 @@ int16_t headerZone(const std::string& header)
     return platform::roundToInteger<int16_t>(platform::numericValue(digits));
 }
 
-void leeCadena(std::string r, Variables& state)
+RecordFields splitFields(std::string r)
+{
+    RecordFields fields;
+    fields.pointName = takeField(r).value_or("");
+    fields.easting = withoutBlank(takeField(r));
+    fields.northing = withoutBlank(takeField(r));
+    fields.lineRest = r;
+    return fields;
+}
+
+RecordFields leeCadena(std::string r, Variables& state)
 {
     if (r.size() > kMaxRecordLength)
         throw RunError(platform::kOverflow, "Overflow: record longer than 32767 characters");
-    state.pointName = takeField(r);
-    state.coordX = platform::numericValue(takeField(r));
-    state.coordY = platform::numericValue(takeField(r));
-    state.lineRest = r;
+    RecordFields fields = splitFields(std::move(r));
+    state.pointName = fields.pointName;
+    state.coordX = platform::numericValue(fields.easting.value_or(""));
+    state.coordY = platform::numericValue(fields.northing.value_or(""));
+    state.lineRest = fields.lineRest;
+    return fields;
 }
 
-bool convertPoint(Variables& state, const GridFile& grid, const LineWriter& writeLine,
-                  const Reporter& report)
+std::optional<LonLat> trappedParseSeconds(LonLat seconds, double PI, std::optional<TrapError>& caught)
 {
+    return trap("parseRadianes", caught, [&] { return parseSeconds(seconds.lon, seconds.lat, PI); });
+}
+
+PointResult convertPoint(Variables& state, const Grid& grid)
+{
+    PointResult result;
+    std::optional<TrapError>& caught = result.error;
     const auto geographic =
-        trap("utm2ll", report, [&] { return utm2ll(state.coordX, state.coordY, state); });
-    if (!geographic) return false;
-    const auto degrees = trap("parseRadianes", report, [&] {
+        trap("utm2ll", caught, [&] { return utm2ll(state.coordX, state.coordY, state); });
+    if (!geographic) return result;
+    const auto degrees = trap("parseRadianes", caught, [&] {
         return parseRadianes(geographic->lon, geographic->lat, state.PI);
     });
-    if (!degrees) return false;
+    if (!degrees) return result;
     const auto shifted =
-        trap("ed2et", report, [&] { return ed2et(degrees->lat, degrees->lon, state, grid); });
-    if (!shifted) return false;
-    const auto radians = trap("parseRadianes", report, [&] {
-        return parseSeconds(shifted->lon, shifted->lat, state.PI);
+        trap("ed2et", caught, [&] { return ed2et(degrees->lat, degrees->lon, state, grid); });
+    if (!shifted) return result;
+    result.extrapolated = shifted->extrapolated;
+    const auto radians = trappedParseSeconds(shifted->seconds, state.PI, caught);
+    if (!radians) return result;
+    result.line = trap("ll2utm", caught, [&] {
+        return outputLine(state.pointName, ll2utm(radians->lon, radians->lat, state), state.lineRest);
     });
-    if (!radians) return false;
-    return trap("ll2utm", report, [&] {
-               const EastNorth point = ll2utm(radians->lon, radians->lat, state);
-               writeLine(outputLine(state.pointName, point, state.lineRest));
-               return true;
-           }).has_value();
+    return result;
+}
+
+RecordResult convertRecord(const std::string& record, long lineNumber, Variables& state,
+                           const Grid& grid)
+{
+    RecordResult result;
+    const MessagePlace place{state.inputFileName, lineNumber};
+    std::optional<TrapError> splitError;
+    const auto split = trap("leeCadena", splitError, [&] { return leeCadena(record, state); });
+    if (!split) {
+        result.messages.push_back(place.text(splitError->text()));
+        result.endsRun = true;
+        return result;
+    }
+    const RecordFields& fields = *split;
+    for (std::string& warning : fieldWarnings(place, fields)) result.messages.push_back(std::move(warning));
+
+    const PointResult point = convertPoint(state, grid);
+    const PointLabel label{platform::trimBlanks(state.pointName), missingFieldNote(record, fields)};
+    if (point.extrapolated) result.messages.push_back(extrapolationWarning(place, label, *point.extrapolated));
+    if (point.error) {
+        result.messages.push_back(stageErrorText(place, label, *point.error));
+    } else if (!label.note.empty()) {
+        result.messages.push_back(place.warning(label.note + label.nameSuffix()));
+    }
+    result.line = point.line;
+    result.warned = result.messages.size() > 0 && result.line.has_value();
+    return result;
 }
 
 RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
 {
     Variables state;
     auto files = openFiles(commandLine, state, report);
-    if (!files) return kEndedEarly;
+    if (!files) return RunStatus::kEndedEarly;
     state.PI = kProgramPi;
-    state.lineBuffer = files->input->readField();
-
-    const GridFile grid(kGridFileName);
-    bool skipped = false;
-    const auto completed = trap("Form_Load", report, [&] {
-        readHeader(state, *files->output);
-        const bool allRead = convertRecords(state, *files, grid, report, skipped);
-        files->input->close();
-        files->output->close();
-        return allRead;
-    });
-    if (!completed || !*completed) return kEndedEarly;
-    return skipped ? kSomeSkipped : kAllConverted;
+    return convertFile(state, *files, report);
 }
 
 }  // namespace kovra

@@ -45,5 +45,5 @@ int main(int argc, char** argv)
         std::puts("kovra " RUK_VERSION);
         return 0;
     }
-    return kovra::Form_Load(line, platform::messageBox);
+    return static_cast<int>(kovra::Form_Load(line, platform::messageBox));
 }

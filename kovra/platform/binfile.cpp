@@ -1,6 +1,7 @@
 #include "binfile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,43 +47,49 @@ double BinFile::doubleAt(int64_t offset) const
     return std::bit_cast<double>(littleEndianAt(offset, 8));
 }
 
-namespace {
-
-LoadedFile unreadable(int error)
-{
-    LoadedFile file;
-    file.status = LoadedFile::Status::kUnreadable;
-    file.errorNumber = (error == EACCES || error == EPERM) ? kPermissionDenied : kPathFileAccess;
-    file.reason = std::strerror(error);
-    return file;
-}
-
-}  // namespace
-
-LoadedFile loadBinFile(const std::string& path)
+BinReader::BinReader(const std::string& path)
 {
     // open() without O_CREAT: a missing file stays missing.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? LoadedFile{} : unreadable(errno);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        if (errno != ENOENT) setUnreadable(errno);
+        return;
+    }
+    status_ = Status::kOpen;
+    struct stat info;
+    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) size_ = static_cast<uint64_t>(info.st_size);
+}
 
-    std::vector<unsigned char> bytes;
-    unsigned char block[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
+BinReader::~BinReader()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void BinReader::setUnreadable(int error)
+{
+    status_ = Status::kUnreadable;
+    errorNumber_ = (error == EACCES || error == EPERM) ? kPermissionDenied : kPathFileAccess;
+    reason_ = std::strerror(error);
+}
+
+std::size_t BinReader::readInto(std::vector<unsigned char>& out, std::size_t count)
+{
+    std::size_t appended = 0;
+    while (status_ == Status::kOpen && appended < count) {
+        const std::size_t first = out.size();
+        const std::size_t block = std::min<std::size_t>(count - appended, 1 << 20);
+        out.resize(first + block);
+        const ssize_t n = ::read(fd_, out.data() + first, block);
+        out.resize(first + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int error = errno;  // a directory fails here with EISDIR
-            ::close(fd);
-            return unreadable(error);
+            setUnreadable(errno);  // a directory fails here with EISDIR
+            break;
         }
-        bytes.insert(bytes.end(), block, block + n);
+        appended += static_cast<std::size_t>(n);
     }
-    ::close(fd);
-    LoadedFile file;
-    file.status = LoadedFile::Status::kRead;
-    file.data = BinFile(std::move(bytes));
-    return file;
+    return appended;
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ public:
     BinFile() = default;  // no data: every read gives zeros
     explicit BinFile(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
 
+    // The bytes held, to be filled by a reader.
+    std::vector<unsigned char>& storage() { return bytes_; }
+    std::size_t size() const { return bytes_.size(); }
+
     // count bytes starting offset bytes into the file; those past the end are
     // zero. A negative offset raises badRecordNumberError.
     void read(int64_t offset, unsigned char* out, std::size_t count) const;
@@ -37,17 +42,39 @@ private:
     std::vector<unsigned char> bytes_;
 };
 
-// The outcome of reading a whole file. A missing file is reported, never
-// created; any other failure carries the system's reason ("Permission denied",
-// "Is a directory") and the run-time error number that fits it.
-struct LoadedFile {
-    enum class Status { kRead, kMissing, kUnreadable };
-    Status status = Status::kMissing;
-    BinFile data;
-    int errorNumber = 0;
-    std::string reason;
-};
+// A binary file read from its start, block by block, never more than the
+// caller asks for: a huge or endless file costs only what is read of it. A
+// missing file is reported, never created; any other failure carries the
+// system's reason ("Permission denied", "Is a directory") and the run-time
+// error number that fits it.
+class BinReader {
+public:
+    enum class Status { kOpen, kMissing, kUnreadable };
 
-LoadedFile loadBinFile(const std::string& path);
+    explicit BinReader(const std::string& path);
+    ~BinReader();
+    BinReader(const BinReader&) = delete;
+    BinReader& operator=(const BinReader&) = delete;
+
+    Status status() const { return status_; }
+    int errorNumber() const { return errorNumber_; }
+    const std::string& reason() const { return reason_; }
+    // The size of a regular file; none for a device or a pipe.
+    std::optional<uint64_t> regularFileSize() const { return size_; }
+
+    // Appends up to count bytes to out and gives how many were appended: fewer
+    // only at the end of the file. A failed read makes the reader unreadable
+    // and appends nothing more.
+    std::size_t readInto(std::vector<unsigned char>& out, std::size_t count);
+
+private:
+    void setUnreadable(int error);
+
+    int fd_ = -1;
+    Status status_ = Status::kMissing;
+    int errorNumber_ = 0;
+    std::string reason_;
+    std::optional<uint64_t> size_;
+};
 
 }  // namespace platform

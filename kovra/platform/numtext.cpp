@@ -60,7 +60,9 @@ std::string numberText(double value)
     return text;
 }
 
-double numericValue(std::string_view text)
+double numericValue(std::string_view text) { return numericPrefix(text).value; }
+
+NumberPrefix numericPrefix(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
@@ -73,7 +75,7 @@ double numericValue(std::string_view text)
         ++i;
         while (i < text.size() && isDigit(text[i])) ++i, ++mantissaDigits;
     }
-    if (mantissaDigits == 0) return 0.0;
+    if (mantissaDigits == 0) return {0.0, 0};
 
     // An exponent counts only when at least one digit follows the letter.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
@@ -91,7 +93,7 @@ double numericValue(std::string_view text)
     errno = 0;
     const double value = strtod_l(number.c_str(), nullptr, cLocale);
     if (errno == ERANGE && std::isinf(value)) throw overflowError();
-    return value;
+    return {value, i};
 }
 
 std::string trimBlanks(std::string_view text)

@@ -2,6 +2,7 @@
 // decimal separator.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,14 @@ std::string numberText(double value);
 // optional exponent "e"/"E" with digits); 0 when there is none. A value beyond
 // the range of a double raises an overflow error.
 double numericValue(std::string_view text);
+
+// The same value, and how many characters of the text it took (leading blanks
+// included): the text is wholly a number when length == text.size().
+struct NumberPrefix {
+    double value;
+    std::size_t length;
+};
+NumberPrefix numericPrefix(std::string_view text);
 
 // The text without the blanks at either end; other white space is kept.
 std::string trimBlanks(std::string_view text);

@@ -13,14 +13,14 @@ using namespace kovra;
 
 namespace {
 
-void probe(Variables& v, GridFile& grid, double easting, double northing)
+void probe(Variables& v, const Grid& grid, double easting, double northing)
 {
     std::printf("%a %a:", easting, northing);
     try {
         const LonLat geo = utm2ll(easting, northing, v);
         const LonLat deg = parseRadianes(geo.lon, geo.lat, v.PI);
         std::printf(" %a %a %a %a", geo.lon, geo.lat, deg.lon, deg.lat);
-        const LonLat sec = ed2et(deg.lat, deg.lon, v, grid);
+        const LonLat sec = ed2et(deg.lat, deg.lon, v, grid).seconds;
         const LonLat rad = parseSeconds(sec.lon, sec.lat, v.PI);
         const EastNorth out = ll2utm(rad.lon, rad.lat, v);
         std::printf(" %a %a %a %a %a %a %a %a", sec.lon, sec.lat, v.coordX, v.coordY, rad.lon,
@@ -36,7 +36,7 @@ void probe(Variables& v, GridFile& grid, double easting, double northing)
 int main(int argc, char** argv)
 {
     if (argc != 2) return 2;
-    GridFile grid(argv[1]);
+    const Grid grid = Grid::open(argv[1]);
     for (const char* datum : {"ED50", "ETRS89"}) {
         Variables v;
         v.PI = kProgramPi;

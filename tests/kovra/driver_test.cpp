@@ -1,6 +1,7 @@
 // Record split, header zone and the per-point chain with its error traps.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "ed2et.h"
@@ -52,15 +53,9 @@ TEST(HeaderZone, TwoCharactersAfterTheFirstH)
     EXPECT_EQ(headerZone("HUSO ED50 H30"), 0);  // the first "H" counts
 }
 
-TEST(ConvertPoint, EachStageReportsItsOwnFailureAndTheNextPointGoesOn)
+TEST(ConvertPoint, EachStageReportsItsOwnFailureUnderItsProcedureName)
 {
-    const GridFile demoGrid(DEMO_GRID);
-    std::vector<std::string> lines, messages;
-    bool refuseWrites = false;
-    const LineWriter writeLine = [&](const std::string& line) {
-        if (refuseWrites) throw platform::RunError(platform::kPathFileAccess, "Disk full");
-        lines.push_back(line);
-    };
+    const Grid demoGrid = Grid::open(DEMO_GRID);
     const auto convert = [&](double easting, double northing) {
         Variables v;
         leeCadena("P " + std::to_string(easting) + " " + std::to_string(northing) + " ", v);
@@ -68,18 +63,20 @@ TEST(ConvertPoint, EachStageReportsItsOwnFailureAndTheNextPointGoesOn)
         v.zone = 30;
         v.direction = 0;
         v.sourceDatum = "ED50";
-        return convertPoint(v, demoGrid, writeLine,
-                            [&](const std::string& text) { messages.push_back(text); });
+        return convertPoint(v, demoGrid);
     };
+    const auto errorText = [](const PointResult& r) { return r.error ? r.error->text() : "none"; };
 
-    EXPECT_FALSE(convert(1e60, 4470000));     // the sixth power of the easting overflows
-    EXPECT_FALSE(convert(440000, 2000000));   // far south of the grid
-    refuseWrites = true;
-    EXPECT_FALSE(convert(440000, 4470000));   // the line cannot be written
-    refuseWrites = false;
-    EXPECT_TRUE(convert(440000, 4470000));
-    EXPECT_EQ(messages, (std::vector<std::string>{"Error utm2ll: Overflow", "Error ed2et: ",
-                                                  "Error ll2utm: Disk full"}));
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("P 43", 0), 0u) << lines[0];
+    EXPECT_EQ(errorText(convert(1e60, 4470000)), "Error utm2ll: Overflow");  // sixth power of the easting
+    EXPECT_EQ(errorText(convert(440000, 2000000)), "Error ed2et: ");        // far south of the grid
+    const PointResult good = convert(440000, 4470000);
+    EXPECT_FALSE(good.error);
+    ASSERT_TRUE(good.line);
+    EXPECT_EQ(good.line->rfind("P 43", 0), 0u) << *good.line;
+
+    // The step from arc-seconds to radians reports as the one before the shift.
+    std::optional<platform::TrapError> caught;
+    EXPECT_FALSE(trappedParseSeconds({1e308, 0}, kProgramPi, caught));
+    ASSERT_TRUE(caught);
+    EXPECT_EQ(caught->text(), "Error parseRadianes: Overflow");
 }

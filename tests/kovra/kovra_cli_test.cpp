@@ -128,7 +128,9 @@ TEST(KovraHeader, DatumAndZoneFromTheFirstField)
     Workspace cut("UTM, ED50, H30\r\n");
     const ProgramRun r = cut.run();
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kovra: Error ed2et: \nkovra: Error ed2et: \n");
+    const std::string outside =
+        "Error ed2et: outside the grid (name, easting and northing missing: each field needs a blank after it)\n";
+    EXPECT_EQ(r.err, "kovra: in.txt:1: " + outside + "kovra: in.txt:1: " + outside);
     EXPECT_EQ(cut.output(), "");
 }
 
@@ -155,7 +157,13 @@ TEST(KovraRecords, FieldsNamesAndRestsReachTheOutput)
     // "P5 440400 4470400" the northing has no blank behind it either. All three
     // land on the equator, far outside the grid.
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kovra: Error ed2et: \nkovra: Error ed2et: \nkovra: Error ed2et: \n");
+    EXPECT_EQ(r.err,
+              "kovra: in.txt:5: Error ed2et: outside the grid (point P4; easting and northing missing: each "
+              "needs a blank after it)\n"
+              "kovra: in.txt:5: Error ed2et: outside the grid (point 5; northing missing: put a blank or a "
+              "further field after it)\n"
+              "kovra: in.txt:6: Error ed2et: outside the grid (point P5; northing missing: put a blank or a "
+              "further field after it)\n");
 }
 
 TEST(KovraRecords, StageErrorInTheMiddleSkipsOnlyThatPoint)
@@ -166,7 +174,7 @@ TEST(KovraRecords, StageErrorInTheMiddleSkipsOnlyThatPoint)
                 "C 440000 4470000 c\r\n");
     const ProgramRun r = w.run();
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kovra: Error utm2ll: Overflow\n");
+    EXPECT_EQ(r.err, "kovra: in.txt:3: Error utm2ll: Overflow (point B)\n");
     const std::vector<std::string> out = lines(w.output());
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[1].substr(1, out[1].size() - 3), out[2].substr(1, out[2].size() - 3));
@@ -180,7 +188,7 @@ TEST(KovraRecords, RecordTooLongEndsTheRunKeepingEarlierLines)
                 "\r\nC 440000 4470000 c\r\n");
     const ProgramRun r = w.run();
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "kovra: Error leeCadena: Overflow: record longer than 32767 characters\n");
+    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters\n");
     EXPECT_EQ(lines(w.output()).size(), 2u);
 }
 
@@ -190,10 +198,10 @@ TEST(KovraGrid, MissingGridIsNotCreatedAndIsNamedOnce)
     const ProgramRun r = w.run();
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err,
-              "kovra: Error ed2et: \n"
               "kovra: grid file \"mirtaxo.gsb\" not found in the working directory: no point can "
               "be shifted\n"
-              "kovra: Error ed2et: \n");
+              "kovra: in.txt:2: Error ed2et: outside the grid (point A)\n"
+              "kovra: in.txt:3: Error ed2et: outside the grid (point B)\n");
     EXPECT_EQ(w.output(), "UTM ETRS89 H30\r\n");
     EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb"));
 }

@@ -1,0 +1,219 @@
+#include "grid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/fpcheck.h"
+#include "platform/integer.h"
+
+namespace kovra {
+
+namespace {
+
+using platform::BinFile;
+
+constexpr int64_t kHeaderBytes = 176;
+constexpr int64_t kNodeBytes = 16;
+constexpr int64_t kLabelBytes = 8;
+constexpr int32_t kMaxSubGrids = 150;  // the lookups read no more than these
+constexpr int kUnusableGridError = 321;  // "Invalid file format"
+
+// Where each header's labels stand and its values follow (8 bytes after the
+// label's start). The overview labels that name systems vary between
+// producers; those below are the same in every NTv2 file.
+struct Label {
+    int64_t at;
+    const char* name;
+};
+constexpr Label kOverviewLabels[] = {{0, "NUM_OREC"}, {16, "NUM_SREC"}, {32, "NUM_FILE"}};
+constexpr Label kSubGridLabels[] = {{0, "SUB_NAME"},   {16, "PARENT"},    {64, "S_LAT"},
+                                    {80, "N_LAT"},     {96, "E_LONG"},    {112, "W_LONG"},
+                                    {128, "LAT_INC"},  {144, "LONG_INC"}, {160, "GS_COUNT"}};
+constexpr int64_t kNumFileAt = 32 + kLabelBytes;
+constexpr int64_t kSubNameAt = 0 + kLabelBytes;
+constexpr int64_t kSLatAt = 64 + kLabelBytes, kNLatAt = 80 + kLabelBytes;
+constexpr int64_t kELongAt = 96 + kLabelBytes, kWLongAt = 112 + kLabelBytes;
+constexpr int64_t kLatIncAt = 128 + kLabelBytes, kLongIncAt = 144 + kLabelBytes;
+constexpr int64_t kGsCountAt = 160 + kLabelBytes;
+
+// Rows or columns of nodes over a span: round half to even, plus one. The sum
+// is formed exactly in double, so only a count beyond 32 bits overflows.
+int32_t nodeCount(double spacings)
+{
+    return platform::roundToInteger<int32_t>(std::nearbyint(spacings) + 1);
+}
+
+// An 8-byte text field without the blanks or NULs that pad it.
+std::string textAt(const BinFile& file, int64_t offset)
+{
+    unsigned char raw[8];
+    file.read(offset, raw, sizeof raw);
+    std::string text(reinterpret_cast<const char*>(raw), sizeof raw);
+    const size_t end = text.find_last_not_of(std::string(" \0", 2));
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The sub-grid whose header starts at position, with rows and columns derived
+// once, as every lookup would derive them.
+SubGrid readSubGrid(const BinFile& file, int64_t position)
+{
+    SubGrid g;
+    g.name = textAt(file, position + kSubNameAt);
+    g.sLat = file.doubleAt(position + kSLatAt);
+    g.nLat = file.doubleAt(position + kNLatAt);
+    g.eLong = file.doubleAt(position + kELongAt);
+    g.wLong = file.doubleAt(position + kWLongAt);
+    g.latInc = file.doubleAt(position + kLatIncAt);
+    g.longInc = file.doubleAt(position + kLongIncAt);
+    g.gsCount = file.int32At(position + kGsCountAt);
+    g.start = static_cast<int32_t>(position + kHeaderBytes);
+    g.rows = g.cols = 0;
+    try {
+        g.rows = nodeCount(spacingsBetween(g.nLat, g.sLat, g.latInc));
+        g.cols = nodeCount(spacingsBetween(g.wLong, g.eLong, g.longInc));
+    } catch (const platform::RunError& error) {
+        g.headerError = error;
+    }
+    return g;
+}
+
+}  // namespace
+
+double spacingsBetween(double a, double b, double spacing)
+{
+    fp::begin(a, b, spacing);
+    double difference = a - b;
+    fp::check(difference);
+    if (spacing == 0) throw platform::divisionByZeroError();
+    double quotient = difference / spacing;
+    fp::check(quotient);
+    return quotient;
+}
+
+// Reads a grid file as far as its headers declare and checks its structure.
+// Each check that fails ends the reading with the sentence that says why.
+class Grid::Loader {
+public:
+    Loader(Grid& grid, platform::BinReader& reader) : grid_(grid), reader_(reader) {}
+
+    // The problem with the file, or empty when its structure is sound.
+    std::string load()
+    {
+        if (reader_.regularFileSize() && *reader_.regularFileSize() > kMaxGridBytes)
+            return "is larger than 2 GiB (" + std::to_string(*reader_.regularFileSize()) +
+                   " bytes), more than an NTv2 grid can be";
+        if (!have(kHeaderBytes))
+            return held() == 0 ? "is empty"
+                               : "is truncated: the overview header needs 176 bytes, the file holds " +
+                                     std::to_string(held());
+        if (std::string wrong = wrongLabel(0, kOverviewLabels, "the overview header"); !wrong.empty())
+            return wrong;
+        grid_.numFile_ = file().int32At(kNumFileAt);
+        if (grid_.numFile_ <= 0)
+            return "declares no sub-grid (NUM_FILE is " + std::to_string(grid_.numFile_) + ")";
+        int64_t position = kHeaderBytes;
+        for (int32_t i = 1; i <= std::min(grid_.numFile_, kMaxSubGrids); ++i) {
+            std::string problem = loadSubGrid(i, position);
+            if (!problem.empty()) return problem;
+        }
+        return {};
+    }
+
+private:
+    const BinFile& file() const { return grid_.bytes_; }
+    uint64_t held() const { return grid_.bytes_.size(); }
+
+    // Reads until the file's first `end` bytes are held; false when it ends sooner.
+    bool have(int64_t end)
+    {
+        if (end > static_cast<int64_t>(held()) && reader_.status() == platform::BinReader::Status::kOpen)
+            reader_.readInto(grid_.bytes_.storage(), static_cast<std::size_t>(end - static_cast<int64_t>(held())));
+        return static_cast<int64_t>(held()) >= end;
+    }
+
+    template <size_t N>
+    std::string wrongLabel(int64_t header, const Label (&labels)[N], const std::string& where) const
+    {
+        for (const Label& label : labels) {
+            const std::string found = textAt(file(), header + label.at);
+            if (found != label.name)
+                return "is not an NTv2 file: " + where + " has " + quoted(found) + " where the label " +
+                       quoted(label.name) + " belongs (byte " + std::to_string(header + label.at) + ")";
+        }
+        return {};
+    }
+
+    std::string loadSubGrid(int32_t i, int64_t& position)
+    {
+        const std::string which = "sub-grid " + std::to_string(i);
+        if (!have(position + kHeaderBytes))
+            return "is truncated: the header of " + which + " needs bytes " + std::to_string(position) +
+                   " to " + std::to_string(position + kHeaderBytes) + ", the file holds " +
+                   std::to_string(held());
+        if (std::string wrong = wrongLabel(position, kSubGridLabels, "the header of " + which);
+            !wrong.empty())
+            return wrong;
+        SubGrid g = readSubGrid(file(), position);
+        const std::string named = which + " " + quoted(g.name);
+        if (g.gsCount < 0) return "is damaged: " + named + " declares " + std::to_string(g.gsCount) + " nodes";
+        const int64_t end = position + kHeaderBytes + int64_t{g.gsCount} * kNodeBytes;
+        if (end > static_cast<int64_t>(INT32_MAX))
+            return "is damaged: " + named + " declares " + std::to_string(g.gsCount) +
+                   " nodes, more than a grid file can hold";
+        if (!have(end)) {
+            const int64_t nodesHeld = (static_cast<int64_t>(held()) - position - kHeaderBytes) / kNodeBytes;
+            return "is truncated: " + named + " declares " + std::to_string(g.gsCount) +
+                   " nodes, the file holds " + std::to_string(std::max<int64_t>(nodesHeld, 0));
+        }
+        if (!g.headerError && int64_t{g.rows} * g.cols != g.gsCount)
+            return "is damaged: " + named + " has " + std::to_string(g.rows) + " rows and " +
+                   std::to_string(g.cols) + " columns of nodes by its bounds and spacings, but declares " +
+                   std::to_string(g.gsCount) + " nodes";
+        grid_.subGrids_.push_back(std::move(g));
+        position = end;
+        return {};
+    }
+
+    Grid& grid_;
+    platform::BinReader& reader_;
+};
+
+Grid Grid::open(const std::string& fileName)
+{
+    Grid grid;
+    grid.fileName_ = fileName;
+    platform::BinReader reader(fileName);
+    const std::string named = "grid file " + quoted(fileName);
+    const std::string consequence = ": no point can be shifted";
+    if (reader.status() == platform::BinReader::Status::kMissing) {
+        grid.problem_ = named + " not found in the working directory" + consequence;
+        return grid;
+    }
+    std::string problem = Loader(grid, reader).load();
+    if (reader.status() == platform::BinReader::Status::kUnreadable) {
+        grid.state_ = State::kUnreadable;
+        grid.errorNumber_ = reader.errorNumber();
+        grid.reason_ = "Cannot read grid file " + fileName + ": " + reader.reason();
+        grid.problem_ = named + " cannot be read: " + reader.reason() + consequence;
+    } else if (!problem.empty()) {
+        grid.state_ = State::kUnusable;
+        grid.errorNumber_ = kUnusableGridError;
+        grid.reason_ = "Unusable grid file " + fileName;
+        grid.problem_ = named + " " + problem + consequence;
+    } else {
+        grid.state_ = State::kUsable;
+    }
+    if (grid.state_ != State::kUsable) grid.subGrids_.clear();
+    return grid;
+}
+
+void Grid::throwIfUnusable() const
+{
+    if (state_ == State::kUnreadable || state_ == State::kUnusable)
+        throw platform::RunError(errorNumber_, reason_);
+}
+
+}  // namespace kovra

@@ -1,0 +1,79 @@
+// An NTv2 grid-shift file as the datum shift reads it: little-endian, an
+// overview header, then each sub-grid's header (176 bytes of 8-byte labels and
+// 8-byte values) followed by its node records (16 bytes each). The file is
+// opened and checked once; lookups then read from memory.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/binfile.h"
+#include "platform/runtime_error.h"
+
+namespace kovra {
+
+// The grid file, looked for in the working directory.
+inline constexpr const char* kGridFileName = "mirtaxo.gsb";
+
+// The longest a grid file can be: node positions are 32-bit.
+inline constexpr uint64_t kMaxGridBytes = uint64_t{1} << 31;
+
+// One sub-grid as the lookups use it; angles in arc-seconds, longitudes
+// positive west.
+struct SubGrid {
+    std::string name;  // SUB_NAME without its padding
+    double sLat, nLat, eLong, wLong, latInc, longInc;
+    int32_t gsCount;
+    int32_t start;  // file position of its first node record
+    int32_t rows, cols;
+    // The error that deriving rows and columns from the header raises (a zero
+    // or non-finite spacing, a count beyond 32 bits): every lookup that
+    // reaches this sub-grid raises it.
+    std::optional<platform::RunError> headerError;
+};
+
+// An NTv2 grid-shift file, opened and checked once, then held in memory for
+// the lookups. Opening reads only what the headers declare, never more than
+// kMaxGridBytes, so an endless or huge file costs nothing. A grid that is
+// missing, cannot be read or is not a complete NTv2 file is not usable: no
+// point can be shifted through it.
+class Grid {
+public:
+    enum class State { kUsable, kMissing, kUnreadable, kUnusable };
+
+    static Grid open(const std::string& fileName = kGridFileName);
+
+    State state() const { return state_; }
+    const std::string& fileName() const { return fileName_; }
+    // Why the grid cannot be used, as one sentence that names the file; empty
+    // for a usable grid.
+    const std::string& problem() const { return problem_; }
+
+    int32_t declaredSubGrids() const { return numFile_; }  // NUM_FILE
+    const std::vector<SubGrid>& subGrids() const { return subGrids_; }  // the first 150 at most
+    const platform::BinFile& bytes() const { return bytes_; }
+
+    // The error every lookup raises in a grid that is not usable; none for a
+    // missing one, which reads as a grid without sub-grids.
+    void throwIfUnusable() const;
+
+private:
+    class Loader;
+
+    std::string fileName_;
+    State state_ = State::kMissing;
+    std::string problem_;
+    int errorNumber_ = 0;
+    std::string reason_;
+    int32_t numFile_ = 0;
+    std::vector<SubGrid> subGrids_;
+    platform::BinFile bytes_;
+};
+
+// (a - b) / spacing as one checked step: a floating-point fault raises a
+// RunError, and a zero spacing is a division by zero even when a - b is zero.
+double spacingsBetween(double a, double b, double spacing);
+
+}  // namespace kovra

@@ -1,0 +1,95 @@
+#include "pointnotes.h"
+
+#include <cstdio>
+
+#include "frmMain.h"
+#include "platform/numtext.h"
+
+namespace kovra {
+
+namespace {
+
+std::string lineText(long line) { return std::to_string(line); }
+
+// Arc-seconds to the thousandth, without trailing zeros.
+std::string secondsText(double seconds)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
+    std::string text = buffer;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text + "\"";
+}
+
+std::string fieldWarning(const char* which, const std::optional<std::string>& field)
+{
+    if (!field) return {};
+    const platform::NumberPrefix number = platform::numericPrefix(*field);
+    if (!field->empty() && number.length == field->size()) return {};
+    return std::string(which) + " \"" + *field + "\" read as " +
+           platform::trimBlanks(platform::numberText(number.value));
+}
+
+}  // namespace
+
+std::string MessagePlace::text(const std::string& what) const
+{
+    return file + ":" + lineText(line) + ": " + what;
+}
+
+std::string MessagePlace::warning(const std::string& what) const { return text("warning: " + what); }
+
+std::string PointLabel::nameSuffix() const { return name.empty() ? "" : " (point " + name + ")"; }
+
+std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFields& fields)
+{
+    std::vector<std::string> warnings;
+    for (const std::string& what : {fieldWarning("easting", fields.easting),
+                                    fieldWarning("northing", fields.northing)})
+        if (!what.empty()) warnings.push_back(place.warning(what));
+    return warnings;
+}
+
+std::string missingFieldNote(const std::string& record, const RecordFields& fields)
+{
+    if (record.empty()) return "empty record";
+    if (fields.pointName.empty())
+        return "name, easting and northing missing: each field needs a blank after it";
+    if (!fields.easting) return "easting and northing missing: each needs a blank after it";
+    if (!fields.northing) return "northing missing: put a blank or a further field after it";
+    return {};
+}
+
+std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
+                           const platform::TrapError& error)
+{
+    platform::TrapError shown = error;
+    if (shown.description.empty() && shown.procedure == "ed2et") shown.description = "outside the grid";
+    std::string details = label.name.empty() ? "" : "point " + label.name;
+    if (!label.note.empty()) details += (details.empty() ? "" : "; ") + label.note;
+    return place.text(shown.text() + (details.empty() ? "" : " (" + details + ")"));
+}
+
+std::string extrapolationWarning(const MessagePlace& place, const PointLabel& label,
+                                 const Extrapolation& extrapolation)
+{
+    std::string distance;
+    if (extrapolation.south > 0) distance = secondsText(extrapolation.south) + " south";
+    if (extrapolation.east > 0)
+        distance += (distance.empty() ? "" : " and ") + secondsText(extrapolation.east) + " east";
+    const std::string point = label.name.empty() ? "the point" : label.name;
+    return place.warning("shift of " + point + " extrapolated " + distance + " of sub-grid \"" +
+                         extrapolation.subGrid + "\"");
+}
+
+std::string writeFailureText(const std::string& output, const std::string& reason, long completeThrough)
+{
+    const std::string sound = completeThrough > 0
+                                  ? "the output is complete up to input line " + lineText(completeThrough) +
+                                        " and holds nothing after it"
+                                  : "the output holds no complete line";
+    return "cannot write " + output + ": " + reason + "; " + sound;
+}
+
+}  // namespace kovra
