@@ -1,5 +1,6 @@
 # Runs two programs with the same arguments and fails unless their standard
-# outputs are identical. -DFIRST=... -DSECOND=... -DARGS=...
+# outputs are identical, and identical to the file EXPECTED when it is given.
+# -DFIRST=... -DSECOND=... -DARGS=... [-DEXPECTED=...]
 execute_process(COMMAND ${FIRST} ${ARGS} OUTPUT_VARIABLE first RESULT_VARIABLE rc1)
 execute_process(COMMAND ${SECOND} ${ARGS} OUTPUT_VARIABLE second RESULT_VARIABLE rc2)
 if(NOT rc1 EQUAL 0 OR NOT rc2 EQUAL 0)
@@ -11,5 +12,11 @@ if(length LESS 1000)
 endif()
 if(NOT first STREQUAL second)
   message(FATAL_ERROR "results differ between the optimised and the unoptimised build")
+endif()
+if(DEFINED EXPECTED)
+  file(READ ${EXPECTED} expected)
+  if(NOT first STREQUAL expected)
+    message(FATAL_ERROR "results differ from ${EXPECTED}")
+  endif()
 endif()
 message(STATUS "identical: ${length} characters")

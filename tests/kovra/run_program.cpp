@@ -1,9 +1,11 @@
 #include "run_program.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -24,8 +26,25 @@ void writeFile(const fs::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+namespace {
+
+void applyLimits(const ChildLimits& limits)
+{
+    if (limits.addressSpace) {
+        const rlimit limit{limits.addressSpace, limits.addressSpace};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    if (limits.fileSize) {
+        signal(SIGXFSZ, SIG_IGN);  // stays ignored across exec
+        const rlimit limit{limits.fileSize, limits.fileSize};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+}
+
+}  // namespace
+
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const fs::path& workingDirectory)
+                      const fs::path& workingDirectory, const ChildLimits& limits)
 {
     const fs::path outPath = fs::temp_directory_path() / ("run-out-" + std::to_string(getpid()));
     const fs::path errPath = fs::temp_directory_path() / ("run-err-" + std::to_string(getpid()));
@@ -38,6 +57,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
         dup2(nothing, 0);
         dup2(out, 1);
         dup2(err, 2);
+        applyLimits(limits);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

@@ -12,8 +12,14 @@ struct ProgramRun {
     std::string err;
 };
 
+// Resource limits of the child, in bytes; 0 leaves a limit as it is.
+struct ChildLimits {
+    unsigned long long addressSpace = 0;  // RLIMIT_AS
+    unsigned long long fileSize = 0;      // RLIMIT_FSIZE; SIGXFSZ is ignored, so writes fail with EFBIG
+};
+
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::filesystem::path& workingDirectory);
+                      const std::filesystem::path& workingDirectory, const ChildLimits& limits = {});
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
