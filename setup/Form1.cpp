@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -85,6 +86,19 @@ void Form1::Timer1_Timer()
         return warnAndShowWizard(
             QStringLiteral("No se puede iniciar el programa %1: %2").arg(Label4->text(), started.reason));
     }
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // While the timer still runs the splash is the only form, so closing it
+    // unloads the last form: setup ends, and neither the program nor the
+    // wizard starts later. Once the timer has fired it has stopped, and the
+    // splash closes as part of handing over to the wizard.
+    if (Timer1->isActive()) {
+        Timer1->stop();
+        emit endRequested();
+    }
+    event->accept();
 }
 
 void Form1::showWizard()

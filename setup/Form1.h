@@ -38,11 +38,15 @@ public:
     QTimer* Timer1;
 
 signals:
-    // setup is to end at once: the program has been started.
+    // setup is to end at once: the program has been started, or the user
+    // closed the splash before the timer fired.
     void endRequested();
 
 public slots:
     void Timer1_Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Form_Load();

@@ -62,10 +62,8 @@ Form2::Form2(platform::MessageBoxes& boxes, QWidget* parent)
                               1185, 4335);
 
     Text1 = placed(new QLineEdit(Frame1), QStringLiteral("Text1"), 525, 1530, 3615, 300);
-    Command1 =
-        placed(new QPushButton(QStringLiteral("...."), Frame1), QStringLiteral("Command1"), 4170, 1530, 315, 315);
-    Command2 = placed(new QPushButton(QStringLiteral("Continuar >>"), this), QStringLiteral("Command2"), 3975, 3060,
-                      1350, 375);
+    Command1 = makeButton(Frame1, QStringLiteral("Command1"), QStringLiteral("...."), 4170, 1530, 315, 315);
+    Command2 = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Continuar >>"), 3975, 3060, 1350, 375);
     setup::setTabOrder({Text1, Command1, Command2});
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -102,7 +100,7 @@ void Form2::Command2_Click()
         warn(boxes_, QStringLiteral("No hay una ruta definida"));
         return;
     }
-    if (!storePath() || !copyLibrary())
+    if (!storePathAndCopyLibrary())
         return;
     // The wizard disappears before the closing message and is closed after it,
     // so that the message is never left without a window of its own.
@@ -114,18 +112,48 @@ void Form2::Command2_Click()
     close();
 }
 
-bool Form2::storePath()
+// The path file is what makes the next start launch AutoCAD, so it must never
+// name a program whose library was not copied. Hence the order: the new path
+// goes into a new file beside the path file (a path that cannot be stored is
+// refused there, before anything has changed), then the library is copied, and
+// only then does the new file replace the path file. A failed copy drops the
+// new file and leaves the path file as it was. A failed replacement leaves the
+// library copied under the old path file; that one names no program that
+// starts, or the wizard would not be open, so the next start opens the wizard
+// again and the copy is made once more.
+bool Form2::storePathAndCopyLibrary()
+{
+    std::optional<platform::TextStream> pathFile = writePath();
+    return pathFile && copyLibrary() && replacePathFile(*pathFile);
+}
+
+std::optional<platform::TextStream> Form2::writePath()
 {
     try {
         platform::FileSystemObject fso;
         platform::TextStream stream = fso.CreateTextFile(kPathFile, true);
         stream.WriteLine(Text1->text());
-        stream.Close();
+        return stream;
+    } catch (const platform::FsoError& error) {
+        warnPathNotStored(error);
+        return std::nullopt;
+    }
+}
+
+bool Form2::replacePathFile(platform::TextStream& pathFile)
+{
+    try {
+        pathFile.Close();
         return true;
     } catch (const platform::FsoError& error) {
-        warn(boxes_, QStringLiteral("No se ha podido guardar la ruta en %1: %2").arg(kPathFile, error.description));
+        warnPathNotStored(error);
         return false;
     }
+}
+
+void Form2::warnPathNotStored(const platform::FsoError& error)
+{
+    warn(boxes_, QStringLiteral("No se ha podido guardar la ruta en %1: %2").arg(kPathFile, error.description));
 }
 
 bool Form2::copyLibrary()

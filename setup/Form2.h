@@ -1,9 +1,12 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include <QPointer>
 #include <QWidget>
+
+#include "platform/filesystemobject.h"
 
 class QGroupBox;
 class QLabel;
@@ -50,7 +53,10 @@ protected:
 
 private:
     void Form_Load();
-    bool storePath();
+    bool storePathAndCopyLibrary();
+    std::optional<platform::TextStream> writePath();
+    bool replacePathFile(platform::TextStream& pathFile);
+    void warnPathNotStored(const platform::FsoError& error);
     bool copyLibrary();
 
     platform::MessageBoxes& boxes_;

@@ -38,10 +38,8 @@ Form3::Form3(Form2& wizard, platform::MessageBoxes& boxes, const QStringList& dr
     Dir1 = placed(new platform::DirList(this), QStringLiteral("Dir1"), 315, 930, 2895, 2115);
     File1 = placed(new platform::FileList(this), QStringLiteral("File1"), 3330, 585, 2055, 1455);
     File1->setPattern(kExecutable);
-    Command1 = placed(new QPushButton(QStringLiteral("&Aceptar"), this), QStringLiteral("Command1"), 3330, 2130, 2055,
-                      360);
-    Command2 = placed(new QPushButton(QStringLiteral("&Salir"), this), QStringLiteral("Command2"), 3345, 2670, 2055,
-                      360);
+    Command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("&Aceptar"), 3330, 2130, 2055, 360);
+    Command2 = makeButton(this, QStringLiteral("Command2"), QStringLiteral("&Salir"), 3345, 2670, 2055, 360);
     setup::setTabOrder({Drive1, Dir1, File1, Command1, Command2});
 
     // The three lists open on the current drive and folder, each on its own.

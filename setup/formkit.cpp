@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -17,6 +18,14 @@ QScreen& screenOf(const QWidget& widget)
 {
     QScreen* screen = widget.screen();
     return screen ? *screen : *QGuiApplication::primaryScreen();
+}
+
+void widenToText(QLabel& label)
+{
+    const int needed = label.fontMetrics().horizontalAdvance(label.text());
+    const int room = label.parentWidget()->width() - label.x();
+    if (needed > label.width())
+        label.resize(qMax(label.width(), qMin(needed, room)), label.height());
 }
 
 }  // namespace
@@ -70,7 +79,19 @@ QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& tex
         label->setFont(*font);
     placed(label, objectName, left, top, width, height);
     label->setWordWrap(label->height() >= 2 * label->fontMetrics().lineSpacing());
+    if (!label->wordWrap())
+        widenToText(*label);
     return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption, int left, int top,
+                        int width, int height)
+{
+    auto* button = placed(new QPushButton(caption, parent), objectName, left, top, width, height);
+    // An auto-default button clicks itself on Enter and keypad Enter while it
+    // has the focus; outside a dialog a button is not auto-default by itself.
+    button->setAutoDefault(true);
+    return button;
 }
 
 void warn(platform::MessageBoxes& boxes, const QString& text)

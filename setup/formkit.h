@@ -7,6 +7,7 @@
 #include <QString>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace setup {
@@ -42,10 +43,17 @@ QFont defaultFont();
 QFont arial(double pointSize, bool bold);
 
 // A plain-text label at a position in twips, in font or else in its parent's
-// font. A label high enough for two lines wraps its text at its width; a
-// one-line label clips what does not fit rather than wrapping it out of sight.
+// font. A label high enough for two lines wraps its text at its width. A
+// one-line label whose text runs wider than its box (the fonts here are not
+// quite as narrow as the ones the layout was drawn with) is widened to the
+// text's width, up to its parent's right edge, so that none of it is cut off.
 QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, int left, int top,
                   int width, int height, const std::optional<QFont>& font = std::nullopt);
+
+// A command button at a position in twips. Enter or keypad Enter presses it
+// while it has the focus, as on Windows, in any form and not only in dialogs.
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption, int left, int top,
+                        int width, int height);
 
 // The system's warning: the warning icon and the title "¡Atención!".
 void warn(platform::MessageBoxes& boxes, const QString& text);

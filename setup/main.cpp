@@ -13,7 +13,8 @@ int main(int argc, char* argv[])
     setup::platform::DetachedProcessStarter starter;
 
     setup::Form1 splash(boxes, starter);
-    // The program has been started: setup ends at once, whatever is open.
+    // The program has been started, or the splash was closed before the
+    // timer fired: setup ends at once, whatever is open.
     QObject::connect(&splash, &setup::Form1::endRequested, &app, [] { QCoreApplication::exit(0); });
     splash.show();
     return app.exec();

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QSaveFile>
+
 #include "platform/winpath.h"
 
 namespace setup::platform {
@@ -31,25 +33,27 @@ bool isLatin1(const QString& text)
 
 }  // namespace
 
-TextStream::TextStream(std::ofstream out, QString nativeFile)
+TextStream::TextStream(std::unique_ptr<QSaveFile> out, QString nativeFile)
     : out_(std::move(out)), nativeFile_(std::move(nativeFile))
 {
 }
+
+TextStream::TextStream(TextStream&&) noexcept = default;
+TextStream& TextStream::operator=(TextStream&&) noexcept = default;
+TextStream::~TextStream() = default;
 
 void TextStream::WriteLine(const QString& text)
 {
     if (!isLatin1(text))
         throw FsoError{QStringLiteral("el texto tiene caracteres que no se pueden guardar en ") + nativeFile_};
     const QByteArray line = text.toLatin1() + "\r\n";
-    out_.write(line.constData(), line.size());
-    if (!out_)
+    if (out_->write(line) != line.size())
         fail(QStringLiteral("no se puede escribir en"), nativeFile_);
 }
 
 void TextStream::Close()
 {
-    out_.close();
-    if (!out_)
+    if (!out_->commit())
         fail(QStringLiteral("no se puede escribir en"), nativeFile_);
 }
 
@@ -59,8 +63,8 @@ TextStream FileSystemObject::CreateTextFile(const QString& path, bool overwrite)
     std::error_code ec;
     if (!overwrite && fs::exists(toFsPath(file), ec))
         fail(QStringLiteral("ya existe el archivo"), file);
-    std::ofstream out(toFsPath(file), std::ios::binary | std::ios::trunc);
-    if (!out)
+    auto out = std::make_unique<QSaveFile>(file);
+    if (!out->open(QIODevice::WriteOnly))
         fail(QStringLiteral("no se puede crear el archivo"), file);
     return TextStream(std::move(out), file);
 }

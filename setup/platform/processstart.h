@@ -7,7 +7,10 @@ namespace setup::platform {
 struct StartResult {
     enum class Status { Started, NotFound, Failed };
     Status status;
-    QString reason;  // why a program that exists could not be started
+    // Why a program that exists could not be started, in Spanish as the forms
+    // speak: "permiso denegado", "no es un programa ejecutable" or, for any
+    // other cause, "error del sistema".
+    QString reason;
 };
 
 // Starts a program as a new process and does not wait for it. Behind an

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -85,6 +86,16 @@ inline int closeAllWindows()
     }
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return visible;
+}
+
+// The one-line labels of form that cut off part of their text.
+inline QStringList clippedLabels(const QWidget& form)
+{
+    QStringList clipped;
+    for (const QLabel* label : form.findChildren<QLabel*>())
+        if (!label->wordWrap() && label->fontMetrics().horizontalAdvance(label->text()) > label->width())
+            clipped.append(label->objectName());
+    return clipped;
 }
 
 // The widgets that Tab visits, starting at first, in order.

@@ -40,6 +40,7 @@ private slots:
     void continue_failedCopyOrWriteReportedAsSuccess();
     void closeButton_storesOrCopiesSomething();
     void locator_secondClickOpensSecondDialog();
+    void enterOnFocusedButton_doesNotPressIt();
 };
 
 void Form2Test::wizard_wrongWindowKindTextsOrTabOrder()
@@ -59,6 +60,7 @@ void Form2Test::wizard_wrongWindowKindTextsOrTabOrder()
     QVERIFY(wizard.Label2[0]->font().bold() && wizard.Label2[1]->font().bold());
     QCOMPARE(wizard.Text1->parentWidget(), wizard.Frame1);
     QCOMPARE(tabOrder(wizard.Text1, 3), (QList<QWidget*>{wizard.Text1, wizard.Command1, wizard.Command2}));
+    QCOMPARE(clippedLabels(wizard), QStringList());
 
     QFile::remove(c.path("windows.ruk"));
     Form2 withoutVersion(boxes);
@@ -124,19 +126,27 @@ void Form2Test::continue_emptyPathReportedAsSuccess()
 
 void Form2Test::continue_failedCopyOrWriteReportedAsSuccess_data()
 {
-    QTest::addColumn<QString>("removed");  // deleted from the scratch drive
-    QTest::addColumn<QString>("blocked");  // a folder put where a file has to go
-    QTest::addColumn<QString>("named");    // what the warning must name
-    QTest::newRow("library missing") << "ruk/inpout32.dll" << "" << "inpout32.dll";
-    QTest::newRow("folder missing") << "windows/system" << "" << "system";
-    QTest::newRow("copy not replaceable") << "" << "windows/system/inpout32.dll" << "inpout32.dll";
-    QTest::newRow("path file not writable") << "" << "ruk.txt" << "ruk.txt";
+    QTest::addColumn<QString>("removed");    // deleted from the scratch drive
+    QTest::addColumn<QString>("blocked");    // a folder put where a file has to go
+    QTest::addColumn<QString>("path");       // typed into Text1
+    QTest::addColumn<QByteArray>("oldPath"); // the path file before the click, null for none
+    QTest::addColumn<QString>("named");      // what the warning must name
+    const QString path = "C:\\AutoCAD 2004\\acad.exe";
+    const QByteArray old = "C:\\old\\acad.exe\r\n";
+    QTest::newRow("library missing, first run") << "ruk/inpout32.dll" << "" << path << QByteArray() << "inpout32.dll";
+    QTest::newRow("library missing") << "ruk/inpout32.dll" << "" << path << old << "inpout32.dll";
+    QTest::newRow("folder missing") << "windows/system" << "" << path << old << "system";
+    QTest::newRow("copy not replaceable") << "" << "windows/system/inpout32.dll" << path << old << "inpout32.dll";
+    QTest::newRow("path file not writable") << "" << "ruk.txt" << path << QByteArray() << "ruk.txt";
+    QTest::newRow("path not storable") << "" << "" << QString::fromUtf8("C:\\€\\acad.exe") << old << "ruk.txt";
 }
 
 void Form2Test::continue_failedCopyOrWriteReportedAsSuccess()
 {
     QFETCH(QString, removed);
     QFETCH(QString, blocked);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, oldPath);
     QFETCH(QString, named);
     ScratchDrive c;
     prepare(c, "WINDOWS XP");
@@ -144,20 +154,26 @@ void Form2Test::continue_failedCopyOrWriteReportedAsSuccess()
         QDir(c.path(removed)).removeRecursively();
     if (!blocked.isEmpty())
         QDir().mkpath(c.path(blocked));
+    if (!oldPath.isNull())
+        c.write("ruk.txt", oldPath);
     RecordingBoxes boxes;
     Form2 wizard(boxes);
     wizard.show();
-    wizard.Text1->setText("C:\\AutoCAD 2004\\acad.exe");
+    wizard.Text1->setText(path);
     QTest::mouseClick(wizard.Command2, Qt::LeftButton);
 
     QCOMPARE(boxes.messages.size(), 1);
     QCOMPARE(boxes.messages[0].icon, Icon::Warning);
     QVERIFY2(boxes.messages[0].text.contains(named), qPrintable(boxes.messages[0].text));
     QVERIFY(wizard.isVisible());
+    // Nothing half done: the path file is as it was, the library is not copied,
+    // and no new path file is left behind beside the old one.
     if (blocked != "ruk.txt")
-        QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\AutoCAD 2004\\acad.exe\r\n"));
-    else
-        QVERIFY(!c.exists("windows/system/inpout32.dll"));
+        QCOMPARE(c.exists("ruk.txt") ? c.read("ruk.txt") : QByteArray(), oldPath);
+    QVERIFY(!QFileInfo(c.path("windows/system/inpout32.dll")).isFile());
+    for (const QString& entry : QDir(c.path("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        QVERIFY2(QStringList({"ruk", "ruk.txt", "windows", "windows.ruk", "winnt"}).contains(entry),
+                 qPrintable(entry));
     wizard.close();
 }
 
@@ -191,6 +207,30 @@ void Form2Test::locator_secondClickOpensSecondDialog()
     QCOMPARE(wizard.locator(), first);
     QCOMPARE(wizard.findChildren<setup::Form3*>().size(), 1);
     wizard.close();
+}
+
+void Form2Test::enterOnFocusedButton_doesNotPressIt()
+{
+    ScratchDrive c;
+    prepare(c, "WINDOWS XP");
+    RecordingBoxes boxes;
+    Form2 wizard(boxes);
+    wizard.show();
+    wizard.Command1->setFocus();
+    QTest::keyClick(wizard.focusWidget(), Qt::Key_Return);
+    QPointer<setup::Form3> locator = wizard.locator();
+    QVERIFY(locator && locator->isVisible());
+
+    // The locator's buttons too, with the Enter key of the keypad.
+    locator->Command2->setFocus();
+    QTest::keyClick(locator->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!locator || !locator->isVisible());
+
+    wizard.Text1->setText("C:\\AutoCAD 2004\\acad.exe");
+    wizard.Command2->setFocus();
+    QTest::keyClick(wizard.focusWidget(), Qt::Key_Return);
+    QCOMPARE(boxes.texts(), QStringList{kCompleted});
+    QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\AutoCAD 2004\\acad.exe\r\n"));
 }
 
 QTEST_MAIN(Form2Test)

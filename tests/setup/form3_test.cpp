@@ -84,6 +84,7 @@ void Form3Test::locator_wrongWindowKindTabOrderOrStartFolder()
     const QList<QWidget*> order{locator_->Drive1, locator_->Dir1, locator_->File1, locator_->Command1,
                                 locator_->Command2};
     QCOMPARE(tabOrder(locator_->Drive1, 5), order);
+    QCOMPARE(clippedLabels(*locator_), QStringList());
     QCOMPARE(locator_->Command1->shortcut(), QKeySequence("Alt+A"));
     QCOMPARE(locator_->Command2->shortcut(), QKeySequence("Alt+S"));
 }

@@ -17,6 +17,7 @@ private slots:
     void readFirstLine_trimmedSplitOrReadPastLineEnd();
     void readFirstLine_missingVersusUnreadableConfused();
     void createTextFile_appendsOrLosesCrLf();
+    void createTextFile_oldContentLostBeforeClose();
     void copyFile_wrongTargetNameOrSilentFailure();
     void detachedStart_missingProgramNotReportedOrBlanksLost();
     void driveOf_picksWrongVolume();
@@ -94,8 +95,34 @@ void PlatformTest::createTextFile_appendsOrLosesCrLf()
     QVERIFY_THROWS_EXCEPTION(FsoError, fso.CreateTextFile("c:\\ruk.txt", false));
     QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\Topograf\xed" "a\\acad.exe\r\n"));
     QVERIFY_THROWS_EXCEPTION(FsoError, fso.CreateTextFile("c:\\no such folder\\ruk.txt", true));
-    TextStream wide = fso.CreateTextFile("c:\\wide.txt", true);
-    QVERIFY_THROWS_EXCEPTION(FsoError, wide.WriteLine(QString::fromUtf8("C:\\€")));
+}
+
+void PlatformTest::createTextFile_oldContentLostBeforeClose()
+{
+    ScratchDrive c;
+    const QByteArray old = "C:\\old\\acad.exe\r\n";
+    c.write("ruk.txt", old);
+    FileSystemObject fso;
+    {
+        TextStream refused = fso.CreateTextFile("c:\\ruk.txt", true);
+        QVERIFY_THROWS_EXCEPTION(FsoError, refused.WriteLine(QString::fromUtf8("C:\\€\\acad.exe")));
+        QCOMPARE(c.read("ruk.txt"), old);
+    }
+    {
+        TextStream dropped = fso.CreateTextFile("c:\\ruk.txt", true);
+        dropped.WriteLine("C:\\new\\acad.exe");
+        QCOMPARE(c.read("ruk.txt"), old);
+    }
+    QCOMPARE(c.read("ruk.txt"), old);
+    QCOMPARE(QDir(c.path("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"ruk.txt"});
+
+    TextStream kept = fso.CreateTextFile("c:\\ruk.txt", true);
+    kept.WriteLine("C:\\new\\acad.exe");
+    kept.Close();
+    QCOMPARE(c.read("ruk.txt"), QByteArray("C:\\new\\acad.exe\r\n"));
+    QCOMPARE(QDir(c.path("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"ruk.txt"});
 }
 
 void PlatformTest::copyFile_wrongTargetNameOrSilentFailure()
@@ -127,10 +154,17 @@ void PlatformTest::detachedStart_missingProgramNotReportedOrBlanksLost()
     QCOMPARE(starter.start("C:\\AutoCAD 2004\\acad.exe ").status, StartResult::Status::Started);
     QTRY_VERIFY(c.exists("AutoCAD 2004/started"));
 
+    // The reasons a program that exists does not start are given in Spanish.
     c.write("plain.txt", "not a program");
     const StartResult refused = starter.start("C:\\plain.txt");
     QCOMPARE(refused.status, StartResult::Status::Failed);
-    QVERIFY(!refused.reason.isEmpty());
+    QCOMPARE(refused.reason, QString("permiso denegado"));
+    c.write("garbage.exe", QByteArray("MZ\0\1\2\3", 6));
+    QFile::setPermissions(c.path("garbage.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(starter.start("C:\\garbage.exe").reason, QString("no es un programa ejecutable"));
+    c.write("script", "#!/no/such/shell\n");
+    QFile::setPermissions(c.path("script"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(starter.start("C:\\script").reason, QString("error del sistema"));
 }
 
 void PlatformTest::driveOf_picksWrongVolume()

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -58,9 +59,13 @@ int main(int argc, char* argv[])
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(out);
 
-    // A fixed scratch folder, so that the pictures do not change from run to run.
-    QDir drive(QDir::tempPath() + QStringLiteral("/ruk-screenshots/C"));
-    drive.removeRecursively();
+    // A private scratch folder of this run, removed again at the end.
+    const QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/ruk-screenshots-XXXXXX"));
+    if (!scratch.isValid()) {
+        QTextStream(stderr) << "cannot create a scratch folder: " << scratch.errorString() << '\n';
+        return 1;
+    }
+    const QDir drive(scratch.filePath(QStringLiteral("C")));
     qputenv("RUK_DRIVE_C", QFile::encodeName(drive.path()));
     const QString autocad = drive.filePath(QStringLiteral("AutoCAD 2004"));
     QDir().mkpath(autocad + QStringLiteral("/Support"));
@@ -80,6 +85,5 @@ int main(int argc, char* argv[])
     const bool ok = save(splash, out + QStringLiteral("/form1.png")) &&
                     save(wizard, out + QStringLiteral("/form2.png")) &&
                     save(locator, out + QStringLiteral("/form3.png"));
-    drive.removeRecursively();
     return ok ? 0 : 1;
 }
