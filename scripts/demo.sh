@@ -30,7 +30,7 @@ paste -d ' ' <(tr -d '\r' <ed50_sample.txt | tail -n +2) <(tr -d '\r' <back_to_e
          d = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy) ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy)
          if (d > worst) worst = d; printf "  %-6s easting %+.3f m  northing %+.3f m\n", $1, dx, dy }
        END { printf "largest difference in a coordinate: %.3f m (%s)\n", worst,
-                    worst <= 0.0010001 ? "within 1 mm: each written value is cut to the mm" : "MORE THAN 1 mm" }'
+                    worst <= 0.0020001 ? "within 2 mm: each direction cuts its result to the mm" : "MORE THAN 2 mm" }'
 echo
 echo "Files are in $out. The grid is a synthetic demo grid: real conversions need the"
 echo "official NTv2 grid of your mapping agency, saved as mirtaxo.gsb in the working directory."

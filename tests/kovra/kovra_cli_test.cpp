@@ -206,7 +206,7 @@ TEST(KovraGrid, MissingGridIsNotCreatedAndIsNamedOnce)
     EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb"));
 }
 
-TEST(KovraGrid, BothDirectionsRoundTripWithinAMillimetre)
+TEST(KovraGrid, BothDirectionsRoundTripWithinTwoMillimetres)
 {
     Workspace w(readFile(fs::path(RUK_EXAMPLES_DIR) / "ed50_sample.txt"));
     ASSERT_EQ(w.run().status, 0);
@@ -220,10 +220,10 @@ TEST(KovraGrid, BothDirectionsRoundTripWithinAMillimetre)
     EXPECT_EQ(back[0], "UTM ED50 H30\r");
     for (size_t i = 1; i < start.size(); ++i) {
         const auto a = numbers(start[i]), s = numbers(shifted[i]), b = numbers(back[i]);
-        // Each written coordinate is cut to the millimetre, so the way back may
-        // land one millimetre off in the last digit, never more.
-        EXPECT_NEAR(b[0], a[0], 1.000001e-3) << start[i];
-        EXPECT_NEAR(b[1], a[1], 1.000001e-3) << start[i];
+        // Each direction cuts its coordinates to the millimetre, so the way
+        // back may land up to two millimetres off, never more.
+        EXPECT_NEAR(b[0], a[0], 2.000001e-3) << start[i];
+        EXPECT_NEAR(b[1], a[1], 2.000001e-3) << start[i];
         EXPECT_GT(std::hypot(s[0] - a[0], s[1] - a[1]), 50.0) << "the datums differ by ~100 m";
     }
 }
