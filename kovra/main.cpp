@@ -1,6 +1,7 @@
 // kovra INPUT OUTPUT: converts a file of UTM points between ED50 and ETRS89
 // through the NTv2 grid "mirtaxo.gsb" of the working directory.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "frmMain.h"
@@ -54,5 +55,12 @@ int main(int argc, char** argv)
         std::puts("kovra " RUK_VERSION);
         return 0;
     }
-    return static_cast<int>(kovra::Form_Load(line, platform::messageBox));
+    try {
+        return static_cast<int>(kovra::Form_Load(line, platform::messageBox));
+    } catch (const std::bad_alloc&) {
+        // The run loop ends itself cleanly on a failed allocation; this is for
+        // one before it started.
+        platform::messageBox("out of memory; the run ends here");
+        return static_cast<int>(kovra::RunStatus::kEndedEarly);
+    }
 }
