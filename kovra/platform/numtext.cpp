@@ -1,5 +1,6 @@
 #include "numtext.h"
 
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -24,13 +25,34 @@ struct Digits {
 Digits significantDigits(double magnitude)
 {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", magnitude);  // d.dddddddddddddde±x
+    // d.dddddddddddddde±xx, correctly rounded like printf's "%.14e".
+    *std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 14).ptr = '\0';
     Digits d{};
     d.digits[0] = buffer[0];
     for (int i = 0; i < 14; ++i) d.digits[i + 1] = buffer[i + 2];
     d.digits[15] = '\0';
     d.exponent = std::atoi(buffer + 17);
     return d;
+}
+
+// The value of a text that is wholly a decimal number, correctly rounded.
+// from_chars reads "." as the separator whatever the user's locale; a value
+// out of its range (overflow, or a result that underflows) is left to strtod_l
+// in the C locale, which gives the same correctly rounded value and tells an
+// overflow from an underflow.
+double decimalValue(std::string_view number)
+{
+    const std::string_view digits = number.front() == '+' ? number.substr(1) : number;
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc() && end == digits.data() + digits.size()) return value;
+
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
+    const std::string text(number);
+    errno = 0;
+    value = strtod_l(text.c_str(), nullptr, cLocale);
+    if (errno == ERANGE && std::isinf(value)) throw overflowError();
+    return value;
 }
 
 }  // namespace
@@ -87,13 +109,7 @@ NumberPrefix numericPrefix(std::string_view text)
         }
     }
 
-    // strtod_l with the C locale reads "." as the separator whatever the user's locale.
-    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
-    const std::string number(text.substr(start, i - start));
-    errno = 0;
-    const double value = strtod_l(number.c_str(), nullptr, cLocale);
-    if (errno == ERANGE && std::isinf(value)) throw overflowError();
-    return {value, i};
+    return {decimalValue(text.substr(start, i - start)), i};
 }
 
 std::string trimBlanks(std::string_view text)

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <utility>
 
 #include "platform/integer.h"
 #include "platform/numtext.h"
@@ -63,4 +69,52 @@ TEST(IntegerConversion, RoundsHalfToEvenAndOverflowsOutsideRange)
     EXPECT_THROW(roundToInteger<int32_t>(2147483648.0), platform::RunError);
     EXPECT_THROW(platform::checked16(32768), platform::RunError);
     EXPECT_THROW(platform::checked32(-2147483649LL), platform::RunError);
+}
+
+namespace {
+
+// The significant digits (without trailing zeros) and the power of ten of the
+// first one, from a number's plain decimal text.
+std::pair<std::string, int> digitsOfPlainText(std::string text)
+{
+    text = text.substr(text.find_first_not_of(" -"));
+    const size_t point = text.find('.');
+    const int integerDigits = static_cast<int>(point == std::string::npos ? text.size() : point);
+    if (point != std::string::npos) text.erase(point, 1);
+    const size_t first = text.find_first_not_of('0');
+    std::string digits = text.substr(first);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    return {digits, integerDigits - static_cast<int>(first) - 1};
+}
+
+// The same from printf's "%.14e", the reference for 15 correctly rounded digits.
+std::pair<std::string, int> digitsOfPrintf(double magnitude)
+{
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.14e", magnitude);
+    std::string digits = std::string(1, buffer[0]) + std::string(buffer + 2, 14);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    return {digits, std::atoi(buffer + 17)};
+}
+
+}  // namespace
+
+TEST(NumberText, DigitsAndValuesEqualPrintfAndStrtodOnMillionsOfRandomNumbers)
+{
+    std::mt19937_64 random(20261209);
+    for (int i = 0; i < 2000000; ++i) {
+        // Random bits give every magnitude; scaled ones give survey-sized values.
+        double value = std::bit_cast<double>(random());
+        if (i % 2) value = std::ldexp(static_cast<double>(random() >> 11), -static_cast<int>(random() % 40));
+        if (!std::isfinite(value) || value == 0) continue;
+        ASSERT_EQ(digitsOfPlainText(numberText(value)), digitsOfPrintf(std::fabs(value))) << std::hexfloat << value;
+    }
+    for (int i = 0; i < 1000000; ++i) {
+        std::string text = (i % 3 == 0) ? "-" : (i % 3 == 1) ? "+" : "";
+        text += std::to_string(random() % 10000000);
+        if (i % 2) text += "." + std::to_string(random() % 1000000000000ULL);
+        if (i % 5 == 0) text += "e" + std::to_string(static_cast<int>(random() % 640) - 350);
+        if (i % 7 == 0) text = "." + std::to_string(random() % 1000);
+        ASSERT_EQ(numericValue(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
 }
