@@ -6,10 +6,12 @@
 
 #include "ll2utm.h"
 #include "opes.h"
+#include "platform/fpcheck.h"
 #include "platform/integer.h"
 #include "platform/numtext.h"
 #include "platform/textfile.h"
 #include "pointnotes.h"
+#include "recordloop.h"
 #include "utm2ll.h"
 
 namespace kovra {
@@ -120,49 +122,19 @@ void readHeader(Variables& state, OutputFile& output)
 
 // Splits off the text up to and including the first blank of r; none when r
 // holds no blank.
-std::optional<std::string> takeField(std::string& r)
+std::optional<std::string_view> takeField(std::string_view& r)
 {
     const size_t p = r.find(' ');
-    if (p == std::string::npos) return std::nullopt;
-    std::string field = r.substr(0, p + 1);
-    r.erase(0, p + 1);
+    if (p == std::string_view::npos) return std::nullopt;
+    const std::string_view field = r.substr(0, p + 1);
+    r.remove_prefix(p + 1);
     return field;
 }
 
-std::optional<std::string> withoutBlank(const std::optional<std::string>& field)
+std::optional<std::string_view> withoutBlank(std::optional<std::string_view> field)
 {
-    if (!field) return std::nullopt;
-    return field->substr(0, field->size() - 1);
-}
-
-// The record loop. Each record's messages are reported and its line written
-// before the next record is read; a record that cannot be split ends the run.
-struct LoopResult {
-    bool endedEarly = false;
-    bool flagged = false;  // a point skipped or a warning given
-};
-
-LoopResult convertRecords(Variables& state, PointFiles& files, const Reporter& report)
-{
-    LoopResult result;
-    std::optional<Grid> grid;  // opened for the first record: a run without records needs none
-    while (!files.input->atEnd()) {
-        const long line = files.input->lineNumber();
-        const std::string record = files.input->readField(kMaxRecordLength + 1);
-        if (!grid) {
-            grid = Grid::open(kGridFileName);
-            if (grid->state() != Grid::State::kUsable) report(grid->problem());
-        }
-        const RecordResult converted = convertRecord(record, line, state, *grid);
-        for (const std::string& message : converted.messages) report(message);
-        if (converted.endsRun) {
-            result.endedEarly = true;
-            return result;
-        }
-        if (converted.line) files.output->writeLine(*converted.line, line);
-        if (!converted.line || converted.warned) result.flagged = true;
-    }
-    return result;
+    if (field) field->remove_suffix(1);
+    return field;
 }
 
 // Runs the whole conversion once the files are open, and ends it cleanly
@@ -179,7 +151,8 @@ RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& repor
     try {
         try {
             readHeader(state, *files.output);
-            const LoopResult loop = convertRecords(state, files, report);
+            const LoopResult loop = convertRecords(state, *files.input, *files.output, report,
+                                                   conversionThreads(*files.input));
             if (!loop.endedEarly) status = loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
         } catch (const platform::ReadFailure& failure) {
             report(in + ":" + std::to_string(failure.line) + ": cannot read the input: " + failure.what() +
@@ -206,24 +179,24 @@ int16_t headerZone(const std::string& header)
     return platform::roundToInteger<int16_t>(platform::numericValue(digits));
 }
 
-RecordFields splitFields(std::string r)
+RecordFields splitFields(std::string_view r)
 {
     RecordFields fields;
-    fields.pointName = takeField(r).value_or("");
+    fields.pointName = takeField(r).value_or(std::string_view());
     fields.easting = withoutBlank(takeField(r));
     fields.northing = withoutBlank(takeField(r));
     fields.lineRest = r;
     return fields;
 }
 
-RecordFields leeCadena(std::string r, Variables& state)
+RecordFields leeCadena(std::string_view r, Variables& state)
 {
     if (r.size() > kMaxRecordLength)
         throw RunError(platform::kOverflow, "Overflow: record longer than 32767 characters");
-    RecordFields fields = splitFields(std::move(r));
+    const RecordFields fields = splitFields(r);
     state.pointName = fields.pointName;
-    state.coordX = platform::numericValue(fields.easting.value_or(""));
-    state.coordY = platform::numericValue(fields.northing.value_or(""));
+    state.coordX = platform::numericValue(fields.easting.value_or(std::string_view()));
+    state.coordY = platform::numericValue(fields.northing.value_or(std::string_view()));
     state.lineRest = fields.lineRest;
     return fields;
 }
@@ -233,7 +206,9 @@ std::optional<LonLat> trappedParseSeconds(LonLat seconds, double PI, std::option
     return trap("parseRadianes", caught, [&] { return parseSeconds(seconds.lon, seconds.lat, PI); });
 }
 
-PointResult convertPoint(Variables& state, const Grid& grid)
+namespace {
+
+PointResult runChain(Variables& state, const Grid& grid)
 {
     PointResult result;
     std::optional<TrapError>& caught = result.error;
@@ -254,6 +229,26 @@ PointResult convertPoint(Variables& state, const Grid& grid)
         return outputLine(state.pointName, ll2utm(radians->lon, radians->lat, state), state.lineRest);
     });
     return result;
+}
+
+}  // namespace
+
+PointResult convertPoint(Variables& state, const Grid& grid)
+{
+    // The whole chain with one test of the floating-point flags at its end;
+    // when anything went wrong, once more with every stage's own checks, which
+    // find the fault and give the exact message.
+    const double easting = state.coordX, northing = state.coordY;
+    fp::clearFlags();
+    PointResult fast;
+    {
+        const fp::DeferredChecks deferred;
+        fast = runChain(state, grid);
+    }
+    if (!fast.error && !fp::raisedFlags(fp::kFaults)) return fast;
+    state.coordX = easting;
+    state.coordY = northing;
+    return runChain(state, grid);
 }
 
 RecordResult convertRecord(const std::string& record, long lineNumber, Variables& state,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Variables.h"
@@ -29,19 +30,20 @@ RunStatus Form_Load(const std::string& commandLine, const platform::Reporter& re
 // Records longer than this are refused; all positions in a record are 16-bit.
 inline constexpr std::size_t kMaxRecordLength = 32767;
 
-// A record cut into its fields. A field is the text before a blank; a field
-// that has no blank behind it is missing, and what is left is the rest.
+// A record cut into its fields, which point into the record's text. A field
+// is the text before a blank; a field that has no blank behind it is missing,
+// and what is left is the rest.
 struct RecordFields {
-    std::string pointName;  // trailing blank included; empty when missing
-    std::optional<std::string> easting, northing;  // without their blank
-    std::string lineRest;
+    std::string_view pointName;  // trailing blank included; empty when missing
+    std::optional<std::string_view> easting, northing;  // without their blank
+    std::string_view lineRest;
 };
-RecordFields splitFields(std::string record);
+RecordFields splitFields(std::string_view record);
 
 // Splits a record into pointName (with its trailing blank), coordX, coordY and
 // lineRest, and gives back its fields. Raises a RunError for a record over
 // 32767 characters or a number beyond the range of a double.
-RecordFields leeCadena(std::string record, Variables& state);
+RecordFields leeCadena(std::string_view record, Variables& state);
 
 // The zone named by a header: the two characters after its first "H" (or its
 // first two when it has no "H"), rounded half to even into 16 bits.

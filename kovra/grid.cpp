@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/fpcheck.h"
 #include "platform/integer.h"
 
 namespace kovra {
@@ -81,17 +80,6 @@ SubGrid readSubGrid(const BinFile& file, int64_t position)
 }
 
 }  // namespace
-
-double spacingsBetween(double a, double b, double spacing)
-{
-    fp::begin(a, b, spacing);
-    double difference = a - b;
-    fp::check(difference);
-    if (spacing == 0) throw platform::divisionByZeroError();
-    double quotient = difference / spacing;
-    fp::check(quotient);
-    return quotient;
-}
 
 // Reads a grid file as far as its headers declare and checks its structure.
 // Each check that fails ends the reading with the sentence that says why.

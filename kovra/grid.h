@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/binfile.h"
+#include "platform/fpcheck.h"
 #include "platform/runtime_error.h"
 
 namespace kovra {
@@ -74,6 +75,15 @@ private:
 
 // (a - b) / spacing as one checked step: a floating-point fault raises a
 // RunError, and a zero spacing is a division by zero even when a - b is zero.
-double spacingsBetween(double a, double b, double spacing);
+inline double spacingsBetween(double a, double b, double spacing)
+{
+    fp::begin(a, b, spacing);
+    double difference = a - b;
+    fp::check(difference);
+    if (spacing == 0) throw platform::divisionByZeroError();
+    double quotient = difference / spacing;
+    fp::check(quotient);
+    return quotient;
+}
 
 }  // namespace kovra

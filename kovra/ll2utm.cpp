@@ -1,8 +1,10 @@
 #include "ll2utm.h"
 
 #include <array>
+#include <cstring>
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 
 #include "platform/fpcheck.h"
 #include "platform/integer.h"
@@ -39,19 +41,56 @@ const std::array<std::initializer_list<Fraction>, 9> kArcTerms{{
      {969969, 262144}},
 }};
 
+// x^1 .. x^N as power() forms them: power(x, n) is power(x, n - 1) * x, so
+// each is one multiplication of the one before, with the same bits.
+template <int N>
+struct Powers {
+    std::array<double, N + 1> p;  // p[n] = power(x, n); p[0] unused
+    explicit Powers(double x)
+    {
+        p[0] = p[1] = x;
+        for (int n = 2; n <= N; ++n) p[n] = p[n - 1] * x;
+    }
+    double operator[](int n) const { return p[n]; }
+};
+
+// The coefficients s_5 .. s_21 of the meridian-arc polynomial of one
+// ellipsoid: the fractions of e^2, e^4, ... in order, the whole then
+// multiplied by 1/k. They depend on e^2 alone, so each ellipsoid's are formed
+// once.
+struct ArcCoefficients {
+    std::array<double, 9> s;
+    explicit ArcCoefficients(double e2)
+    {
+        const Powers<10> e(e2);
+        int16_t k = 5;
+        for (size_t i = 0; i < kArcTerms.size(); ++i, k += 2) {
+            double coefficient = 0;
+            int j = 1;
+            for (const Fraction& f : kArcTerms[i]) coefficient += (f.numerator / f.denominator) * e[j++];
+            coefficient *= 1.0 / k;
+            s[i] = coefficient;
+        }
+    }
+};
+
+const ArcCoefficients& arcCoefficients(double e2)
+{
+    static const ArcCoefficients international(kInternational1924.e2), grs80(kGrs80.e2);
+    if (e2 == kInternational1924.e2) return international;
+    if (e2 == kGrs80.e2) return grs80;
+    static thread_local std::optional<ArcCoefficients> other;  // no such ellipsoid today
+    other.emplace(e2);
+    return *other;
+}
+
 // S(phi) = sum of s_k * phi^k over the odd k from 1 to 21.
 double meridianPolynomial(double phi, double e2)
 {
-    double S = phi + ((1.0 / 2) * e2) * power(phi, 3);
-    int16_t k = 5;
-    for (const auto& terms : kArcTerms) {
-        double coefficient = 0;
-        int16_t j = 1;
-        for (const Fraction& f : terms) coefficient += (f.numerator / f.denominator) * power(e2, j++);
-        coefficient *= 1.0 / k;
-        S += coefficient * power(phi, k);
-        k += 2;
-    }
+    const Powers<21> p(phi);
+    const ArcCoefficients& c = arcCoefficients(e2);
+    double S = phi + ((1.0 / 2) * e2) * p[3];
+    for (size_t i = 0; i < c.s.size(); ++i) S += c.s[i] * p[5 + 2 * static_cast<int>(i)];
     return S;
 }
 
@@ -61,7 +100,7 @@ template <size_t Rows, size_t Cols>
 using Table = std::array<std::array<double, Cols>, Rows>;
 
 template <size_t Rows, size_t Cols>
-double tablePolynomial(const Table<Rows, Cols>& table, double t, double eta2)
+double tablePolynomial(const Table<Rows, Cols>& table, const Powers<8>& t, const Powers<6>& eta2)
 {
     double sum = 0;
     for (size_t i = 0; i < Rows; ++i)
@@ -69,8 +108,8 @@ double tablePolynomial(const Table<Rows, Cols>& table, double t, double eta2)
             const double c = table[i][j];
             if (c == 0) continue;
             double term = c;
-            if (j > 0) term = term * power(t, static_cast<int16_t>(2 * j));
-            if (i > 0) term = term * power(eta2, static_cast<int16_t>(i));
+            if (j > 0) term = term * t[static_cast<int>(2 * j)];
+            if (i > 0) term = term * eta2[static_cast<int>(i)];
             sum += term;
         }
     return sum;
@@ -140,25 +179,26 @@ EastNorth ll2utm(double lon, double lat, const Variables& state)
     const double M = meridianPolynomial(lat, e2) * a * (1 - e2);
 
     const double dl = lon - lambda0;
-    const double nu = a / std::sqrt(1 - e2 * power(std::sin(lat), 2));
+    const double sinLat = std::sin(lat);
+    const double nu = a / std::sqrt(1 - e2 * (sinLat * sinLat));
     const double t = std::tan(lat);
     const double c = std::cos(lat);
-    const double eta2 = ep2 * power(c, 2);
-    const double t2 = power(t, 2);
+    const Powers<10> C(c), L(dl);
+    const Powers<8> T(t);
+    const double eta2 = ep2 * C[2];
+    const Powers<6> H(eta2);
+    const double t2 = T[2];
 
-    const double N2 = nu * t * power(c, 2) * power(dl, 2) / 2;
-    const double N4 = nu * t * power(c, 4) * power(dl, 4) / 24 *
-                      (5 - t2 + 9 * eta2 + 4 * power(eta2, 2));
-    const double N6 = nu * t * power(c, 6) * power(dl, 6) / 720 *
-                      (61 - 58 * t2 + power(t, 4) + 270 * eta2 - 330 * t2 * eta2);
-    const double N8 = nu * t * power(c, 8) * power(dl, 8) / 40320 * tablePolynomial(kP8, t, eta2);
-    const double N10 =
-        nu * t * power(c, 10) * power(dl, 10) / 3628800 * tablePolynomial(kP10, t, eta2);
+    const double N2 = nu * t * C[2] * L[2] / 2;
+    const double N4 = nu * t * C[4] * L[4] / 24 * (5 - t2 + 9 * eta2 + 4 * H[2]);
+    const double N6 = nu * t * C[6] * L[6] / 720 * (61 - 58 * t2 + T[4] + 270 * eta2 - 330 * t2 * eta2);
+    const double N8 = nu * t * C[8] * L[8] / 40320 * tablePolynomial(kP8, T, H);
+    const double N10 = nu * t * C[10] * L[10] / 3628800 * tablePolynomial(kP10, T, H);
 
     const double E1 = nu * c * dl;
-    const double E3 = nu * power(c, 3) * power(dl, 3) / 6 * (1 - t2 + eta2);
-    const double E5 = nu * power(c, 5) * power(dl, 5) / 120 * tablePolynomial(kP5, t, eta2);
-    const double E7 = nu * power(c, 7) * power(dl, 7) / 5040 * tablePolynomial(kP7, t, eta2);
+    const double E3 = nu * C[3] * L[3] / 6 * (1 - t2 + eta2);
+    const double E5 = nu * C[5] * L[5] / 120 * tablePolynomial(kP5, T, H);
+    const double E7 = nu * C[7] * L[7] / 5040 * tablePolynomial(kP7, T, H);
 
     EastNorth result;
     result.northing = kScale * (M + N2 + N4 + N6 + N8 + N10);
@@ -167,19 +207,44 @@ EastNorth ll2utm(double lon, double lat, const Variables& state)
     return result;
 }
 
-std::string coordinateText(double value)
+namespace {
+
+// A coordinate's text appended to out: 15 significant digits, cut after the
+// third decimal, without the blanks around it.
+void appendCoordinate(std::string& out, double value)
 {
-    std::string text = platform::numberText(value);
-    const size_t point = text.find('.');
-    if (point != std::string::npos && text.size() > point + 4) text.resize(point + 4);
-    return platform::trimBlanks(text);
+    char text[platform::kMaxNumberText];
+    std::size_t length = platform::writeNumberText(text, value);
+    const char* point = static_cast<const char*>(std::memchr(text, '.', length));
+    if (point && length > static_cast<std::size_t>(point - text) + 4) length = static_cast<std::size_t>(point - text) + 4;
+    const std::size_t first = text[0] == ' ' ? 1 : 0;  // the only blank it can hold
+    out.append(text + first, length - first);
 }
 
-std::string outputLine(const std::string& pointName, const EastNorth& point,
-                       const std::string& lineRest)
+}  // namespace
+
+std::string coordinateText(double value)
 {
-    return platform::trimBlanks(pointName) + " " + coordinateText(point.easting) + " " +
-           coordinateText(point.northing) + " " + lineRest;
+    std::string text;
+    appendCoordinate(text, value);
+    return text;
+}
+
+std::string outputLine(std::string_view pointName, const EastNorth& point, std::string_view lineRest)
+{
+    const std::size_t first = pointName.find_first_not_of(' ');
+    const std::string_view name =
+        first == std::string_view::npos ? std::string_view() : pointName.substr(first, pointName.find_last_not_of(' ') - first + 1);
+    std::string line;
+    line.reserve(name.size() + lineRest.size() + 48);
+    line.append(name);
+    line += ' ';
+    appendCoordinate(line, point.easting);
+    line += ' ';
+    appendCoordinate(line, point.northing);
+    line += ' ';
+    line.append(lineRest);
+    return line;
 }
 
 }  // namespace kovra

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "Variables.h"
 
@@ -36,7 +37,6 @@ std::string coordinateText(double value);
 
 // The output line of a point, without its line end: the trimmed name, easting,
 // northing and the rest of the record unchanged, separated by single blanks.
-std::string outputLine(const std::string& pointName, const EastNorth& point,
-                       const std::string& lineRest);
+std::string outputLine(std::string_view pointName, const EastNorth& point, std::string_view lineRest);
 
 }  // namespace kovra

@@ -22,12 +22,12 @@ std::string secondsText(double seconds)
     return text + "\"";
 }
 
-std::string fieldWarning(const char* which, const std::optional<std::string>& field)
+std::string fieldWarning(const char* which, const std::optional<std::string_view>& field)
 {
     if (!field) return {};
     const platform::NumberPrefix number = platform::numericPrefix(*field);
     if (!field->empty() && number.length == field->size()) return {};
-    return std::string(which) + " \"" + *field + "\" read as " +
+    return std::string(which) + " \"" + std::string(*field) + "\" read as " +
            platform::trimBlanks(platform::numberText(number.value));
 }
 
@@ -51,7 +51,7 @@ std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFi
     return warnings;
 }
 
-std::string missingFieldNote(const std::string& record, const RecordFields& fields)
+std::string missingFieldNote(std::string_view record, const RecordFields& fields)
 {
     if (record.empty()) return "empty record";
     if (fields.pointName.empty())

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ed2et.h"
@@ -35,7 +36,7 @@ std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFi
 
 // What is missing from a record whose easting or northing has no blank behind
 // it, or that is empty; empty when nothing is.
-std::string missingFieldNote(const std::string& record, const RecordFields& fields);
+std::string missingFieldNote(std::string_view record, const RecordFields& fields);
 
 // "Error <stage>: <description> (point NAME; NOTE)", at the record's place. A
 // point outside the grid has no description; the message says so instead.

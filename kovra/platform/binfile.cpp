@@ -37,11 +37,6 @@ int32_t BinFile::int32At(int64_t offset) const
     return static_cast<int32_t>(static_cast<uint32_t>(littleEndianAt(offset, 4)));
 }
 
-float BinFile::singleAt(int64_t offset) const
-{
-    return std::bit_cast<float>(static_cast<uint32_t>(littleEndianAt(offset, 4)));
-}
-
 double BinFile::doubleAt(int64_t offset) const
 {
     return std::bit_cast<double>(littleEndianAt(offset, 8));

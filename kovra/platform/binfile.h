@@ -4,7 +4,9 @@
 // error. Multi-byte values are little-endian whatever the host's byte order.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,8 +35,20 @@ public:
     void read(int64_t offset, unsigned char* out, std::size_t count) const;
 
     int32_t int32At(int64_t offset) const;
-    float singleAt(int64_t offset) const;
     double doubleAt(int64_t offset) const;
+    // Node values are read in every lookup: inline, and a plain copy when the
+    // value lies in the file and the host is little-endian like the file.
+    float singleAt(int64_t offset) const
+    {
+        if constexpr (std::endian::native == std::endian::little) {
+            if (offset >= 0 && static_cast<uint64_t>(offset) + 4 <= bytes_.size()) {
+                float value;
+                std::memcpy(&value, bytes_.data() + offset, 4);
+                return value;
+            }
+        }
+        return std::bit_cast<float>(static_cast<uint32_t>(littleEndianAt(offset, 4)));
+    }
 
 private:
     uint64_t littleEndianAt(int64_t offset, std::size_t count) const;

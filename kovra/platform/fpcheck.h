@@ -58,9 +58,32 @@ inline void clearFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
 inline int raisedFlags(int mask) { return std::fetestexcept(mask); }
 #endif
 
+inline constexpr int kFaults = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
+
+// While checks are deferred on a thread, begin() leaves the flags alone and
+// check() does not test them (a non-finite result still fails): the caller
+// clears the flags once before a whole computation and tests them once after
+// it, and when one was raised runs the computation again with every check, to
+// find the exact fault. Each flag test waits for all pending arithmetic, so
+// one test instead of dozens makes the common case fast; the results are the
+// same bits either way.
+inline thread_local bool deferred = false;
+
+class DeferredChecks {
+public:
+    DeferredChecks() : previous_(deferred) { deferred = true; }
+    ~DeferredChecks() { deferred = previous_; }
+    DeferredChecks(const DeferredChecks&) = delete;
+    DeferredChecks& operator=(const DeferredChecks&) = delete;
+
+private:
+    bool previous_;
+};
+
 template <class... Ts>
 inline void begin(Ts&... inputs)
 {
+    if (deferred) return;
     clearFlags();
     pin(inputs...);
 }
@@ -68,8 +91,8 @@ inline void begin(Ts&... inputs)
 template <class... Ts>
 inline void check(Ts&... results)
 {
-    pin(results...);
-    const int raised = raisedFlags(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID);
+    if (!deferred) pin(results...);
+    const int raised = deferred ? 0 : raisedFlags(kFaults);
     if (raised & FE_DIVBYZERO) throw platform::divisionByZeroError();
     if (raised & FE_OVERFLOW) throw platform::overflowError();
     if (raised & FE_INVALID) throw platform::invalidOperationError();

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <locale.h>
 
@@ -16,9 +16,9 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The 15 significant digits of a non-zero magnitude and the power of ten of the
-// first one, so that the value is 0.d1d2...d15 x 10^(exponent + 1).
+// first one, so that the value is d1.d2...d15 x 10^exponent.
 struct Digits {
-    char digits[16];
+    char digits[15];
     int exponent;
 };
 
@@ -26,12 +26,13 @@ Digits significantDigits(double magnitude)
 {
     char buffer[40];
     // d.dddddddddddddde±xx, correctly rounded like printf's "%.14e".
-    *std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 14).ptr = '\0';
-    Digits d{};
+    std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+    Digits d;
     d.digits[0] = buffer[0];
-    for (int i = 0; i < 14; ++i) d.digits[i + 1] = buffer[i + 2];
-    d.digits[15] = '\0';
-    d.exponent = std::atoi(buffer + 17);
+    std::memcpy(d.digits + 1, buffer + 2, 14);
+    int exponent = 0;
+    for (const char* c = buffer + 18; isDigit(*c); ++c) exponent = exponent * 10 + (*c - '0');
+    d.exponent = buffer[17] == '-' ? -exponent : exponent;
     return d;
 }
 
@@ -57,29 +58,52 @@ double decimalValue(std::string_view number)
 
 }  // namespace
 
+std::size_t writeNumberText(char* out, double value)
+{
+    char* p = out;
+    *p++ = value < 0 ? '-' : ' ';
+    if (value == 0.0) {
+        *p++ = '0';
+        return static_cast<std::size_t>(p - out);
+    }
+    const Digits d = significantDigits(std::fabs(value));
+    // The digits before the point, then those after it without trailing zeros.
+    int fractionDigits;
+    const char* fraction;
+    int leadingZeros = 0;
+    if (d.exponent < 0) {
+        *p++ = '0';
+        leadingZeros = -d.exponent - 1;
+        fraction = d.digits;
+        fractionDigits = 15;
+    } else if (d.exponent < 15) {
+        std::memcpy(p, d.digits, static_cast<std::size_t>(d.exponent + 1));
+        p += d.exponent + 1;
+        fraction = d.digits + d.exponent + 1;
+        fractionDigits = 14 - d.exponent;
+    } else {
+        std::memcpy(p, d.digits, 15);
+        p += 15;
+        std::memset(p, '0', static_cast<std::size_t>(d.exponent - 14));
+        p += d.exponent - 14;
+        fraction = d.digits;
+        fractionDigits = 0;
+    }
+    while (fractionDigits > 0 && fraction[fractionDigits - 1] == '0') --fractionDigits;
+    if (fractionDigits > 0) {
+        *p++ = '.';
+        std::memset(p, '0', static_cast<std::size_t>(leadingZeros));
+        p += leadingZeros;
+        std::memcpy(p, fraction, static_cast<std::size_t>(fractionDigits));
+        p += fractionDigits;
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
 std::string numberText(double value)
 {
-    if (value == 0.0) return " 0";
-    const Digits d = significantDigits(std::fabs(value));
-
-    std::string integerPart, fraction;
-    if (d.exponent < 0) {
-        integerPart = "0";
-        fraction.assign(static_cast<size_t>(-d.exponent - 1), '0');
-        fraction += d.digits;
-    } else if (d.exponent < 15) {
-        integerPart.assign(d.digits, static_cast<size_t>(d.exponent + 1));
-        fraction = d.digits + d.exponent + 1;
-    } else {
-        integerPart = d.digits;
-        integerPart.append(static_cast<size_t>(d.exponent - 14), '0');
-    }
-    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-
-    std::string text = value < 0 ? "-" : " ";
-    text += integerPart;
-    if (!fraction.empty()) text += "." + fraction;
-    return text;
+    char text[kMaxNumberText];
+    return std::string(text, writeNumberText(text, value));
 }
 
 double numericValue(std::string_view text) { return numericPrefix(text).value; }

@@ -15,6 +15,11 @@ namespace platform {
 // negative zero is written as zero.
 std::string numberText(double value);
 
+// The same text written to out, which must hold kMaxNumberText characters;
+// gives its length.
+inline constexpr std::size_t kMaxNumberText = 330;
+std::size_t writeNumberText(char* out, double value);
+
 // The value of the longest leading part of the text that forms a decimal number
 // (blanks before it skipped, an optional sign, digits with at most one ".", an
 // optional exponent "e"/"E" with digits); 0 when there is none. A value beyond

@@ -39,6 +39,8 @@ InputFile::InputFile(const std::string& path) : buffer_(kBlockBytes)
     if (path.empty()) throwOpenError(path, ENOENT);
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) throwOpenError(path, errno);
+    struct stat info;
+    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) size_ = static_cast<uint64_t>(info.st_size);
 }
 
 std::unique_ptr<InputFile> openInputFile(const std::string& path)
@@ -58,6 +60,7 @@ bool InputFile::fill()
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
         if (n > 0) {
+            consumed_ += end_;
             pos_ = 0;
             end_ = static_cast<std::size_t>(n);
             return true;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ public:
     std::string readField(std::size_t maxLength);
     // The line on which the next field starts, counted from 1.
     long lineNumber() const { return line_; }
+    // The size of a regular file; none for a device or a pipe.
+    std::optional<uint64_t> regularFileSize() const { return size_; }
+    // The bytes read so far, up to the start of the next field.
+    uint64_t bytesConsumed() const { return consumed_ + pos_; }
     void close();
 
 private:
@@ -49,6 +54,8 @@ private:
     std::size_t pos_ = 0, end_ = 0;
     bool eof_ = false;
     long line_ = 1;
+    uint64_t consumed_ = 0;  // bytes of the blocks before the one in the buffer
+    std::optional<uint64_t> size_;
 };
 
 // Opens the input of a run; a missing file, a directory or one without read

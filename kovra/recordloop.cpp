@@ -1,0 +1,256 @@
+#include "recordloop.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "frmMain.h"
+#include "grid.h"
+
+namespace kovra {
+
+namespace {
+
+using platform::InputFile;
+using platform::OutputFile;
+using platform::Reporter;
+
+constexpr std::size_t kBlockRecords = 1024;
+constexpr std::size_t kBlockBytes = 256 * 1024;
+constexpr uint64_t kSmallInput = 256 * 1024;  // below this one thread converts
+
+struct Record {
+    long line;
+    std::string text;
+};
+
+// The records of the input. The grid is opened when the first record is
+// about to be read: a run without records needs none.
+class RecordSource {
+public:
+    RecordSource(InputFile& input, const Reporter& report) : input_(input), report_(report) {}
+
+    bool atEnd() { return input_.atEnd(); }
+    Record next()
+    {
+        grid();
+        return Record{input_.lineNumber(), input_.readField(kMaxRecordLength + 1)};
+    }
+    const Grid& grid()
+    {
+        if (!grid_) {
+            grid_ = Grid::open(kGridFileName);
+            if (grid_->state() != Grid::State::kUsable) report_(grid_->problem());
+        }
+        return *grid_;
+    }
+
+private:
+    InputFile& input_;
+    const Reporter& report_;
+    std::optional<Grid> grid_;
+};
+
+// Hands each record's messages and line on, in input order.
+class RecordSink {
+public:
+    RecordSink(OutputFile& output, const Reporter& report) : output_(output), report_(report) {}
+
+    // False when the record ended the run.
+    bool take(const RecordResult& converted, long line)
+    {
+        for (const std::string& message : converted.messages) report_(message);
+        if (converted.endsRun) {
+            result_.endedEarly = true;
+            return false;
+        }
+        if (converted.line) output_.writeLine(*converted.line, line);
+        if (!converted.line || converted.warned) result_.flagged = true;
+        return true;
+    }
+    const LoopResult& result() const { return result_; }
+
+private:
+    OutputFile& output_;
+    const Reporter& report_;
+    LoopResult result_;
+};
+
+LoopResult convertSerially(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report)
+{
+    RecordSource source(input, report);
+    RecordSink sink(output, report);
+    Variables state = header;
+    while (!source.atEnd()) {
+        const Record record = source.next();
+        if (!sink.take(convertRecord(record.text, record.line, state, source.grid()), record.line)) break;
+    }
+    return sink.result();
+}
+
+// A block of records and, once a worker is done with it, their results.
+struct Block {
+    std::vector<Record> records;
+    std::vector<RecordResult> results;
+    std::exception_ptr failure;  // an allocation failure while converting
+    bool done = false;
+};
+
+// Worker threads that convert blocks, each with its own copy of the state.
+class Workers {
+public:
+    Workers(unsigned count, const Variables& header, const Grid& grid) : header_(header), grid_(grid)
+    {
+        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+    }
+    ~Workers()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        queued_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+
+    void submit(const std::shared_ptr<Block>& block)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            queue_.push_back(block);
+        }
+        queued_.notify_one();
+    }
+
+    void waitFor(const Block& block)
+    {
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock, [&] { return block.done; });
+    }
+
+private:
+    void work()
+    {
+        Variables state = header_;
+        for (;;) {
+            std::shared_ptr<Block> block;
+            {
+                std::unique_lock lock(mutex_);
+                queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+                if (queue_.empty()) return;
+                block = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            convert(*block, state);
+            {
+                std::lock_guard lock(mutex_);
+                block->done = true;
+            }
+            finished_.notify_all();
+        }
+    }
+
+    void convert(Block& block, Variables& state)
+    {
+        try {
+            block.results.reserve(block.records.size());
+            for (const Record& record : block.records)
+                block.results.push_back(convertRecord(record.text, record.line, state, grid_));
+        } catch (const std::bad_alloc&) {
+            block.failure = std::current_exception();
+        }
+    }
+
+    const Variables& header_;
+    const Grid& grid_;
+    std::mutex mutex_;
+    std::condition_variable queued_, finished_;
+    std::deque<std::shared_ptr<Block>> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// Reads the next block of records. ended is set at the end of the input or
+// at a failed read, whose exception is kept for later.
+std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::exception_ptr& readFailure)
+{
+    auto block = std::make_shared<Block>();
+    std::size_t bytes = 0;
+    try {
+        while (block->records.size() < kBlockRecords && bytes < kBlockBytes) {
+            if (source.atEnd()) {
+                ended = true;
+                break;
+            }
+            block->records.push_back(source.next());
+            bytes += block->records.back().text.size();
+        }
+    } catch (const platform::ReadFailure&) {
+        readFailure = std::current_exception();
+        ended = true;
+    }
+    return block;
+}
+
+// The reader fills blocks and keeps a few of them with the workers; the
+// results are handed on block by block in input order. A failed read is
+// raised once every record read before it is handed on, as in the serial
+// loop; a record that ends the run discards what was converted after it.
+LoopResult convertInParallel(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
+                             unsigned threads)
+{
+    RecordSource source(input, report);
+    RecordSink sink(output, report);
+    if (source.atEnd()) return sink.result();
+    Workers workers(threads, header, source.grid());
+
+    std::deque<std::shared_ptr<Block>> inFlight;
+    std::exception_ptr readFailure;
+    bool ended = false;
+    for (;;) {
+        while (!ended && inFlight.size() < 2 * threads + 2) {
+            std::shared_ptr<Block> block = readBlock(source, ended, readFailure);
+            if (block->records.empty()) break;
+            workers.submit(block);
+            inFlight.push_back(std::move(block));
+        }
+        if (inFlight.empty()) break;
+        const std::shared_ptr<Block> block = std::move(inFlight.front());
+        inFlight.pop_front();
+        workers.waitFor(*block);
+        if (block->failure) std::rethrow_exception(block->failure);
+        for (std::size_t i = 0; i < block->results.size(); ++i)
+            if (!sink.take(block->results[i], block->records[i].line)) return sink.result();
+    }
+    if (readFailure) std::rethrow_exception(readFailure);
+    return sink.result();
+}
+
+}  // namespace
+
+unsigned conversionThreads(const InputFile& input)
+{
+    if (const char* setting = std::getenv("KOVRA_THREADS")) {
+        const long threads = std::strtol(setting, nullptr, 10);
+        if (threads >= 1 && threads <= 64) return static_cast<unsigned>(threads);
+    }
+    const std::optional<uint64_t> size = input.regularFileSize();
+    if (size && *size < kSmallInput) return 1;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+LoopResult convertRecords(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
+                          unsigned threads)
+{
+    if (threads <= 1) return convertSerially(header, input, output, report);
+    return convertInParallel(header, input, output, report, threads);
+}
+
+}  // namespace kovra

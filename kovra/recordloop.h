@@ -1,0 +1,32 @@
+// The record loop of a run: every record after the header is split,
+// converted and its messages and line handed on in input order. Conversion
+// runs on worker threads in blocks of records when the machine has more than
+// one core; a single-threaded loop stays for small files and as the
+// reference, and both give the same output and messages, byte for byte.
+#pragma once
+
+#include "Variables.h"
+#include "platform/msgbox.h"
+#include "platform/textfile.h"
+
+namespace kovra {
+
+struct LoopResult {
+    bool endedEarly = false;  // a record could not be split: the run ended at it
+    bool flagged = false;     // a point was skipped or a warning given
+};
+
+// How many threads convert: KOVRA_THREADS when it is set (1 is the
+// single-threaded loop), else one per core, and one for an input file small
+// enough that threads would not pay.
+unsigned conversionThreads(const platform::InputFile& input);
+
+// Converts the records up to the end of the input, or up to the first record
+// that cannot be split. The grid is opened when the first record is read; a
+// run without records needs none. A failed write ends the loop at once
+// (WriteFailure), a failed read once every record before it is handed on
+// (ReadFailure). header holds the settings the header made.
+LoopResult convertRecords(const Variables& header, platform::InputFile& input, platform::OutputFile& output,
+                          const platform::Reporter& report, unsigned threads);
+
+}  // namespace kovra
