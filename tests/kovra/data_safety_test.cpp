@@ -21,7 +21,7 @@ const std::string kSample = RUK_EXAMPLES_DIR "/ed50_sample.txt";
 struct Workspace {
     TempDir dir;
     Workspace() { fs::copy_file(kSample, dir / "in.txt"); }
-    ProgramRun run(const std::vector<std::string>& args = {"in.txt", "out.txt"}, const ChildLimits& limits = {})
+    ProgramRun run(const std::vector<std::string>& args = {"in.txt", "out.txt"}, const ChildOptions& limits = {})
     {
         return runProgram(KOVRA_BINARY, args, dir.path(), limits);
     }

@@ -2,6 +2,8 @@
 // output and every message must stay as the verified converter gives them.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "run_program.h"
 
 namespace fs = std::filesystem;
@@ -27,18 +29,51 @@ TEST(Golden, OutputsAndMessagesAreByteForByteTheVerifiedOnes)
         {kGolden / "ed50_generated.txt", "ed50_generated", 1},
         {kGolden / "etrs89_generated.txt", "etrs89_generated", 1},
     };
-    for (const GoldenCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    // The single-threaded loop and three worker threads, on blocks of 1024 records.
+    for (const GoldenCase& c : cases)
+    for (const char* threads : {"KOVRA_THREADS=1", "KOVRA_THREADS=3"}) {
+        SCOPED_TRACE(c.name + " " + threads);
         TempDir dir;
         fs::copy_file(DEMO_GRID, dir / "mirtaxo.gsb");
         const std::string in = c.input.filename().string();
         fs::copy_file(c.input, dir / in);
-        const ProgramRun run = runProgram(KOVRA_BINARY, {in, "out.txt"}, dir.path());
+        const ProgramRun run = runProgram(KOVRA_BINARY, {in, "out.txt"}, dir.path(), {.environment = {threads}});
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(readFile(dir / "out.txt") == readFile(kGolden / (c.name + ".expected")));
         const fs::path messages = kGolden / (c.name + ".messages");
         const std::string expected = fs::exists(messages) ? readFile(messages) : "";
         EXPECT_EQ(run.err, expected);
         EXPECT_EQ(readFile(dir / in), readFile(c.input)) << "the input is never touched";
+    }
+}
+
+TEST(Golden, ThreadsEndTheRunWhereTheSerialLoopDoes)
+{
+    // Errors sprinkled over many blocks, a record too long to split in the
+    // middle, and a file system that fills up: the same bytes and messages
+    // whatever the number of threads.
+    std::string input = readFile(kGolden / "etrs89_generated.txt");
+    for (int i = 0; i < 4; ++i) input += input.substr(input.find('\n') + 1);
+    const std::string longRecord = std::string(40000, '7') + "\r\n";
+    const std::string cut = input.substr(0, input.size() / 2) + "\r\n" + longRecord + input.substr(input.size() / 2);
+    for (const auto& [text, fileSize] : {std::pair{cut, 0ULL}, std::pair{input, 900000ULL}}) {
+        std::vector<std::pair<ProgramRun, std::string>> runs;
+        for (const char* threads : {"KOVRA_THREADS=1", "KOVRA_THREADS=2", "KOVRA_THREADS=5"}) {
+            TempDir dir;
+            fs::copy_file(DEMO_GRID, dir / "mirtaxo.gsb");
+            writeFile(dir / "in.txt", text);
+            const ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, dir.path(),
+                                              {.fileSize = fileSize, .environment = {threads}});
+            runs.emplace_back(run, readFile(dir / "out.txt"));
+        }
+        EXPECT_EQ(runs[0].first.status, 2);
+        EXPECT_NE(runs[0].first.err.find(fileSize ? "kovra: cannot write out.txt: File too large"
+                                                  : "Error leeCadena: Overflow"),
+                  std::string::npos);
+        for (const auto& [run, output] : runs) {
+            EXPECT_EQ(run.status, runs[0].first.status);
+            EXPECT_EQ(run.err, runs[0].first.err);
+            EXPECT_TRUE(output == runs[0].second);
+        }
     }
 }

@@ -28,8 +28,9 @@ void writeFile(const fs::path& path, const std::string& bytes)
 
 namespace {
 
-void applyLimits(const ChildLimits& limits)
+void applyOptions(const ChildOptions& limits)
 {
+    for (const std::string& variable : limits.environment) putenv(const_cast<char*>(variable.c_str()));
     if (limits.addressSpace) {
         const rlimit limit{limits.addressSpace, limits.addressSpace};
         setrlimit(RLIMIT_AS, &limit);
@@ -44,7 +45,7 @@ void applyLimits(const ChildLimits& limits)
 }  // namespace
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const fs::path& workingDirectory, const ChildLimits& limits)
+                      const fs::path& workingDirectory, const ChildOptions& options)
 {
     const fs::path outPath = fs::temp_directory_path() / ("run-out-" + std::to_string(getpid()));
     const fs::path errPath = fs::temp_directory_path() / ("run-err-" + std::to_string(getpid()));
@@ -57,7 +58,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
         dup2(nothing, 0);
         dup2(out, 1);
         dup2(err, 2);
-        applyLimits(limits);
+        applyOptions(options);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

@@ -12,14 +12,16 @@ struct ProgramRun {
     std::string err;
 };
 
-// Resource limits of the child, in bytes; 0 leaves a limit as it is.
-struct ChildLimits {
+// Resource limits of the child, in bytes (0 leaves a limit as it is), and
+// variables added to its environment ("NAME=value").
+struct ChildOptions {
     unsigned long long addressSpace = 0;  // RLIMIT_AS
     unsigned long long fileSize = 0;      // RLIMIT_FSIZE; SIGXFSZ is ignored, so writes fail with EFBIG
+    std::vector<std::string> environment;
 };
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::filesystem::path& workingDirectory, const ChildLimits& limits = {});
+                      const std::filesystem::path& workingDirectory, const ChildOptions& options = {});
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
