@@ -140,8 +140,13 @@ std::optional<std::string_view> withoutBlank(std::optional<std::string_view> fie
 // Runs the whole conversion once the files are open, and ends it cleanly
 // whatever fails: what was converted is written, and the message says what
 // is lost.
-RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& report)
+RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& messages)
 {
+    platform::ProgressLine progress(state.inputFileName, files.input->regularFileSize());
+    const Reporter report = [&](const std::string& text) {
+        progress.erase();
+        messages(text);
+    };
     const std::string& in = state.inputFileName;
     if (state.lineBuffer.size() > kMaxRecordLength) {
         report(in + ":1: the header is longer than 32767 characters: not a point file");
@@ -151,7 +156,7 @@ RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& repor
     try {
         try {
             readHeader(state, *files.output);
-            const LoopResult loop = convertRecords(state, *files.input, *files.output, report,
+            const LoopResult loop = convertRecords(state, *files.input, *files.output, report, progress,
                                                    conversionThreads(*files.input));
             if (!loop.endedEarly) status = loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
         } catch (const platform::ReadFailure& failure) {
@@ -161,6 +166,7 @@ RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& repor
             report(in + ":" + std::to_string(files.input->lineNumber()) +
                    ": out of memory; the run ends here");
         }
+        progress.erase();
         files.input->close();
         files.output->close();
     } catch (const platform::WriteFailure& failure) {

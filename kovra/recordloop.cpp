@@ -61,7 +61,10 @@ private:
 // Hands each record's messages and line on, in input order.
 class RecordSink {
 public:
-    RecordSink(OutputFile& output, const Reporter& report) : output_(output), report_(report) {}
+    RecordSink(InputFile& input, OutputFile& output, const Reporter& report, platform::ProgressLine& progress)
+        : input_(input), output_(output), report_(report), progress_(progress)
+    {
+    }
 
     // False when the record ended the run.
     bool take(const RecordResult& converted, long line)
@@ -73,20 +76,25 @@ public:
         }
         if (converted.line) output_.writeLine(*converted.line, line);
         if (!converted.line || converted.warned) result_.flagged = true;
+        progress_.update(++records_, input_.bytesConsumed());
         return true;
     }
     const LoopResult& result() const { return result_; }
 
 private:
+    InputFile& input_;
     OutputFile& output_;
     const Reporter& report_;
+    platform::ProgressLine& progress_;
     LoopResult result_;
+    long records_ = 0;
 };
 
-LoopResult convertSerially(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report)
+LoopResult convertSerially(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
+                           platform::ProgressLine& progress)
 {
     RecordSource source(input, report);
-    RecordSink sink(output, report);
+    RecordSink sink(input, output, report, progress);
     Variables state = header;
     while (!source.atEnd()) {
         const Record record = source.next();
@@ -204,10 +212,10 @@ std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::excepti
 // raised once every record read before it is handed on, as in the serial
 // loop; a record that ends the run discards what was converted after it.
 LoopResult convertInParallel(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
-                             unsigned threads)
+                             platform::ProgressLine& progress, unsigned threads)
 {
     RecordSource source(input, report);
-    RecordSink sink(output, report);
+    RecordSink sink(input, output, report, progress);
     if (source.atEnd()) return sink.result();
     Workers workers(threads, header, source.grid());
 
@@ -247,10 +255,10 @@ unsigned conversionThreads(const InputFile& input)
 }
 
 LoopResult convertRecords(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
-                          unsigned threads)
+                          platform::ProgressLine& progress, unsigned threads)
 {
-    if (threads <= 1) return convertSerially(header, input, output, report);
-    return convertInParallel(header, input, output, report, threads);
+    if (threads <= 1) return convertSerially(header, input, output, report, progress);
+    return convertInParallel(header, input, output, report, progress, threads);
 }
 
 }  // namespace kovra

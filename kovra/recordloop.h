@@ -7,6 +7,7 @@
 
 #include "Variables.h"
 #include "platform/msgbox.h"
+#include "platform/progress.h"
 #include "platform/textfile.h"
 
 namespace kovra {
@@ -25,8 +26,9 @@ unsigned conversionThreads(const platform::InputFile& input);
 // that cannot be split. The grid is opened when the first record is read; a
 // run without records needs none. A failed write ends the loop at once
 // (WriteFailure), a failed read once every record before it is handed on
-// (ReadFailure). header holds the settings the header made.
+// (ReadFailure). header holds the settings the header made; progress is told
+// of every record handed on.
 LoopResult convertRecords(const Variables& header, platform::InputFile& input, platform::OutputFile& output,
-                          const platform::Reporter& report, unsigned threads);
+                          const platform::Reporter& report, platform::ProgressLine& progress, unsigned threads);
 
 }  // namespace kovra
