@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD  := build
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench bench-micro clean
 
 all: build
 
@@ -23,6 +23,10 @@ demo: build
 # Not part of `make test`: kovra against PROJ, `make bench [N=points]`.
 bench: build
 	@scripts/bench.sh $(N)
+
+# Not part of `make test`: the stages one by one (Google Benchmark).
+bench-micro: build
+	$(BUILD)/bench/micro/kovra_bench
 
 clean:
 	rm -rf build build-debug demo-out

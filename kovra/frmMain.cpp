@@ -199,10 +199,15 @@ RecordFields leeCadena(std::string_view r, Variables& state)
 {
     if (r.size() > kMaxRecordLength)
         throw RunError(platform::kOverflow, "Overflow: record longer than 32767 characters");
-    const RecordFields fields = splitFields(r);
+    RecordFields fields = splitFields(r);
     state.pointName = fields.pointName;
-    state.coordX = platform::numericValue(fields.easting.value_or(std::string_view()));
-    state.coordY = platform::numericValue(fields.northing.value_or(std::string_view()));
+    const std::string_view easting = fields.easting.value_or(std::string_view());
+    const std::string_view northing = fields.northing.value_or(std::string_view());
+    const platform::NumberPrefix x = platform::numericPrefix(easting), y = platform::numericPrefix(northing);
+    state.coordX = x.value;
+    state.coordY = y.value;
+    fields.eastingIsNumber = !fields.easting || (!easting.empty() && x.length == easting.size());
+    fields.northingIsNumber = !fields.northing || (!northing.empty() && y.length == northing.size());
     state.lineRest = fields.lineRest;
     return fields;
 }
@@ -261,18 +266,24 @@ RecordResult convertRecord(const std::string& record, long lineNumber, Variables
                            const Grid& grid)
 {
     RecordResult result;
-    const MessagePlace place{state.inputFileName, lineNumber};
     std::optional<TrapError> splitError;
     const auto split = trap("leeCadena", splitError, [&] { return leeCadena(record, state); });
     if (!split) {
-        result.messages.push_back(place.text(splitError->text()));
+        result.messages.push_back(MessagePlace{state.inputFileName, lineNumber}.text(splitError->text()));
         result.endsRun = true;
         return result;
     }
     const RecordFields& fields = *split;
-    for (std::string& warning : fieldWarnings(place, fields)) result.messages.push_back(std::move(warning));
+    PointResult point = convertPoint(state, grid);
+    // The common case, a complete record that converts without a remark.
+    const bool complete = fields.northing && fields.eastingIsNumber && fields.northingIsNumber;
+    if (complete && !point.error && !point.extrapolated) {
+        result.line = std::move(point.line);
+        return result;
+    }
 
-    const PointResult point = convertPoint(state, grid);
+    const MessagePlace place{state.inputFileName, lineNumber};
+    for (std::string& warning : fieldWarnings(place, fields)) result.messages.push_back(std::move(warning));
     const PointLabel label{platform::trimBlanks(state.pointName), missingFieldNote(record, fields)};
     if (point.extrapolated) result.messages.push_back(extrapolationWarning(place, label, *point.extrapolated));
     if (point.error) {
@@ -280,7 +291,7 @@ RecordResult convertRecord(const std::string& record, long lineNumber, Variables
     } else if (!label.note.empty()) {
         result.messages.push_back(place.warning(label.note + label.nameSuffix()));
     }
-    result.line = point.line;
+    result.line = std::move(point.line);
     result.warned = result.messages.size() > 0 && result.line.has_value();
     return result;
 }

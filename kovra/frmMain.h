@@ -37,6 +37,8 @@ struct RecordFields {
     std::string_view pointName;  // trailing blank included; empty when missing
     std::optional<std::string_view> easting, northing;  // without their blank
     std::string_view lineRest;
+    // Whether each coordinate field that is there is wholly a number; set by leeCadena.
+    bool eastingIsNumber = true, northingIsNumber = true;
 };
 RecordFields splitFields(std::string_view record);
 

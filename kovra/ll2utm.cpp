@@ -5,6 +5,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 #include "platform/fpcheck.h"
 #include "platform/integer.h"
@@ -95,29 +96,37 @@ double meridianPolynomial(double phi, double e2)
 }
 
 // A polynomial in t^2 and eta^2: row i holds the factors of eta^(2i), column j
-// those of t^(2j); zero cells are absent terms. Summed row by row.
+// those of t^(2j); zero cells are absent terms. Summed row by row, each term
+// formed as c * t^(2j) * eta^(2i); the tables are constants, so the terms are
+// laid out at compile time and the absent ones vanish.
 template <size_t Rows, size_t Cols>
 using Table = std::array<std::array<double, Cols>, Rows>;
 
-template <size_t Rows, size_t Cols>
-double tablePolynomial(const Table<Rows, Cols>& table, const Powers<8>& t, const Powers<6>& eta2)
+template <const auto& table, size_t i, size_t j>
+void addTerm(double& sum, const Powers<8>& t, const Powers<6>& eta2)
 {
+    if constexpr (table[i][j] != 0) {
+        double term = table[i][j];
+        if constexpr (j > 0) term = term * t[static_cast<int>(2 * j)];
+        if constexpr (i > 0) term = term * eta2[static_cast<int>(i)];
+        sum += term;
+    }
+}
+
+template <const auto& table>
+double tablePolynomial(const Powers<8>& t, const Powers<6>& eta2)
+{
+    constexpr size_t cols = table[0].size();
     double sum = 0;
-    for (size_t i = 0; i < Rows; ++i)
-        for (size_t j = 0; j < Cols; ++j) {
-            const double c = table[i][j];
-            if (c == 0) continue;
-            double term = c;
-            if (j > 0) term = term * t[static_cast<int>(2 * j)];
-            if (i > 0) term = term * eta2[static_cast<int>(i)];
-            sum += term;
-        }
+    [&]<size_t... k>(std::index_sequence<k...>) {
+        (addTerm<table, k / cols, k % cols>(sum, t, eta2), ...);
+    }(std::make_index_sequence<table.size() * cols>{});
     return sum;
 }
 
-const Table<4, 3> kP5{{{5, -18, 1}, {14, -58, 0}, {13, -64, 0}, {4, -24, 0}}};
+constexpr Table<4, 3> kP5{{{5, -18, 1}, {14, -58, 0}, {13, -64, 0}, {4, -24, 0}}};
 
-const Table<7, 4> kP7{{
+constexpr Table<7, 4> kP7{{
     {61, -479, 179, -1},
     {331, -3298, 1771, 0},
     {-34419, 129087, -49644, 0},
@@ -127,7 +136,7 @@ const Table<7, 4> kP7{{
     {-4672, 30528, -23040, 0},
 }};
 
-const Table<7, 4> kP8{{
+constexpr Table<7, 4> kP8{{
     {1385, -3111, 543, -1},
     {10899, -32802, 9219, 0},
     {34419, -129087, 49644, 0},
@@ -137,7 +146,7 @@ const Table<7, 4> kP8{{
     {-25856, 0, 23040, 0},
 }};
 
-const Table<6, 5> kP10{{
+constexpr Table<6, 5> kP10{{
     {50521, -206276, 101166, -4916, 1},
     {612540, -3277980, 2402100, -239220, 0},
     {3043190, -19954380, 19210830, -2879440, 0},
@@ -192,13 +201,13 @@ EastNorth ll2utm(double lon, double lat, const Variables& state)
     const double N2 = nu * t * C[2] * L[2] / 2;
     const double N4 = nu * t * C[4] * L[4] / 24 * (5 - t2 + 9 * eta2 + 4 * H[2]);
     const double N6 = nu * t * C[6] * L[6] / 720 * (61 - 58 * t2 + T[4] + 270 * eta2 - 330 * t2 * eta2);
-    const double N8 = nu * t * C[8] * L[8] / 40320 * tablePolynomial(kP8, T, H);
-    const double N10 = nu * t * C[10] * L[10] / 3628800 * tablePolynomial(kP10, T, H);
+    const double N8 = nu * t * C[8] * L[8] / 40320 * tablePolynomial<kP8>(T, H);
+    const double N10 = nu * t * C[10] * L[10] / 3628800 * tablePolynomial<kP10>(T, H);
 
     const double E1 = nu * c * dl;
     const double E3 = nu * C[3] * L[3] / 6 * (1 - t2 + eta2);
-    const double E5 = nu * C[5] * L[5] / 120 * tablePolynomial(kP5, T, H);
-    const double E7 = nu * C[7] * L[7] / 5040 * tablePolynomial(kP7, T, H);
+    const double E5 = nu * C[5] * L[5] / 120 * tablePolynomial<kP5>(T, H);
+    const double E7 = nu * C[7] * L[7] / 5040 * tablePolynomial<kP7>(T, H);
 
     EastNorth result;
     result.northing = kScale * (M + N2 + N4 + N6 + N8 + N10);

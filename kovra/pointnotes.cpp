@@ -22,11 +22,10 @@ std::string secondsText(double seconds)
     return text + "\"";
 }
 
-std::string fieldWarning(const char* which, const std::optional<std::string_view>& field)
+std::string fieldWarning(const char* which, const std::optional<std::string_view>& field, bool isNumber)
 {
-    if (!field) return {};
+    if (isNumber) return {};
     const platform::NumberPrefix number = platform::numericPrefix(*field);
-    if (!field->empty() && number.length == field->size()) return {};
     return std::string(which) + " \"" + std::string(*field) + "\" read as " +
            platform::trimBlanks(platform::numberText(number.value));
 }
@@ -45,8 +44,8 @@ std::string PointLabel::nameSuffix() const { return name.empty() ? "" : " (point
 std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFields& fields)
 {
     std::vector<std::string> warnings;
-    for (const std::string& what : {fieldWarning("easting", fields.easting),
-                                    fieldWarning("northing", fields.northing)})
+    for (const std::string& what : {fieldWarning("easting", fields.easting, fields.eastingIsNumber),
+                                    fieldWarning("northing", fields.northing, fields.northingIsNumber)})
         if (!what.empty()) warnings.push_back(place.warning(what));
     return warnings;
 }

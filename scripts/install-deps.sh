@@ -3,7 +3,7 @@
 # missing. Installing needs root; without it the script names what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev qt6-base-dev fonts-liberation)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "numtext.h"
 
+#include <bit>
 #include <charconv>
 #include <cerrno>
 #include <cmath>
@@ -22,12 +23,79 @@ struct Digits {
     int exponent;
 };
 
+constexpr uint64_t kPow10[] = {1ULL,
+                               10ULL,
+                               100ULL,
+                               1000ULL,
+                               10000ULL,
+                               100000ULL,
+                               1000000ULL,
+                               10000000ULL,
+                               100000000ULL,
+                               1000000000ULL,
+                               10000000000ULL,
+                               100000000000ULL,
+                               1000000000000ULL,
+                               10000000000000ULL,
+                               100000000000000ULL,
+                               1000000000000000ULL,
+                               10000000000000000ULL,
+                               100000000000000000ULL,
+                               1000000000000000000ULL,
+                               10000000000000000000ULL};
+
+// Powers of ten that are exact doubles.
+constexpr double kPow10Double[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The 15 digits by exact integer arithmetic, for the magnitudes coordinates
+// have (1e-5 up to 2^52): the value is m * 2^-s exactly, so m * 10^k * 2^-s,
+// rounded half to even, is the correctly rounded 15-digit integer for the
+// k that puts it in [10^14, 10^15). False outside that range.
+bool significantDigitsExactly(double magnitude, Digits& d)
+{
+    const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
+    const int biased = static_cast<int>(bits >> 52);  // the sign bit is clear
+    if (biased == 0 || biased == 0x7ff) return false;  // subnormal, infinite or NaN
+    const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    const int shift = 1075 - biased;  // magnitude = m * 2^-shift, 2^(52 - shift) <= magnitude
+    if (shift < 1 || shift > 100) return false;
+    // 10^14 <= magnitude * 10^k < 10^15 for k = 14 - floor(log10(magnitude)); start from
+    // floor((52 - shift) * log10(2)) and step to the right k.
+    int k = 14 - (((52 - shift) * 78913) >> 18);
+    for (int step = 0; step < 3; ++step) {
+        if (k < 0 || k > 19) return false;
+        const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPow10[k];
+        const uint64_t whole = static_cast<uint64_t>(scaled >> shift);
+        if (whole < kPow10[14]) {
+            ++k;
+            continue;
+        }
+        if (whole >= kPow10[15]) {
+            --k;
+            continue;
+        }
+        const unsigned __int128 rest = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
+        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+        uint64_t digits = whole + ((rest > half || (rest == half && (whole & 1))) ? 1 : 0);
+        d.exponent = 14 - k;
+        if (digits == kPow10[15]) {  // rounded up to the next power of ten
+            digits = kPow10[14];
+            ++d.exponent;
+        }
+        for (int i = 14; i >= 0; --i, digits /= 10) d.digits[i] = static_cast<char>('0' + digits % 10);
+        return true;
+    }
+    return false;
+}
+
 Digits significantDigits(double magnitude)
 {
+    Digits d;
+    if (significantDigitsExactly(magnitude, d)) return d;
     char buffer[40];
     // d.dddddddddddddde±xx, correctly rounded like printf's "%.14e".
     std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
-    Digits d;
     d.digits[0] = buffer[0];
     std::memcpy(d.digits + 1, buffer + 2, 14);
     int exponent = 0;
@@ -65,6 +133,11 @@ std::size_t writeNumberText(char* out, double value)
     if (value == 0.0) {
         *p++ = '0';
         return static_cast<std::size_t>(p - out);
+    }
+    if (!std::isfinite(value)) {  // no stage lets one through; written as printf would
+        const char* word = std::isnan(value) ? "nan" : "inf";
+        std::memcpy(p, word, 3);
+        return static_cast<std::size_t>(p + 3 - out);
     }
     const Digits d = significantDigits(std::fabs(value));
     // The digits before the point, then those after it without trailing zeros.
@@ -110,29 +183,49 @@ double numericValue(std::string_view text) { return numericPrefix(text).value; }
 
 NumberPrefix numericPrefix(std::string_view text)
 {
+    const size_t n = text.size();
     size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < n && text[i] == ' ') ++i;
     const size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const bool negative = i < n && text[i] == '-';
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
 
+    // The digits are gathered while they are scanned: a plain decimal of at
+    // most 15 significant digits and 22 decimals is one correctly rounded
+    // division of two exact doubles, which is the correctly rounded value of
+    // the text.
+    uint64_t mantissa = 0;
+    int significant = 0, decimals = 0;
     size_t mantissaDigits = 0;
-    while (i < text.size() && isDigit(text[i])) ++i, ++mantissaDigits;
-    if (i < text.size() && text[i] == '.') {
+    auto take = [&](bool afterPoint) {
+        const char c = text[i++];
+        ++mantissaDigits;
+        decimals += afterPoint;
+        if (mantissa == 0 && c == '0') return;
+        if (++significant <= 15) mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+    };
+    while (i < n && isDigit(text[i])) take(false);
+    if (i < n && text[i] == '.') {
         ++i;
-        while (i < text.size() && isDigit(text[i])) ++i, ++mantissaDigits;
+        while (i < n && isDigit(text[i])) take(true);
     }
     if (mantissaDigits == 0) return {0.0, 0};
 
     // An exponent counts only when at least one digit follows the letter.
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    bool exponent = false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-        if (j < text.size() && isDigit(text[j])) {
-            while (j < text.size() && isDigit(text[j])) ++j;
+        if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < n && isDigit(text[j])) {
+            while (j < n && isDigit(text[j])) ++j;
             i = j;
+            exponent = true;
         }
     }
-
+    if (!exponent && significant <= 15 && decimals <= 22) {
+        const double value = static_cast<double>(mantissa) / kPow10Double[decimals];
+        return {negative ? -value : value, i};
+    }
     return {decimalValue(text.substr(start, i - start)), i};
 }
 

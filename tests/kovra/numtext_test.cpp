@@ -22,6 +22,10 @@ TEST(NumberText, FifteenDigitsPlainDecimalsNeverExponentForm)
         const char* text;
     } cases[] = {
         {500000.0, " 500000"},
+        {9999999.9999999995, " 10000000"},  // rounds up to the next power of ten
+        {0.000123456789012345678, " 0.000123456789012346"},
+        {INFINITY, " inf"},
+        {-INFINITY, "-inf"},
         {440598.07885, " 440598.07885"},
         {-3320469.2862, "-3320469.2862"},
         {4472390.0309999999, " 4472390.031"},  // rounded to 15 digits first
