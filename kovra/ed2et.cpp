@@ -66,12 +66,13 @@ std::optional<Cell> findCell(const Grid& grid, double lambda, double phi)
     return chosen;
 }
 
+// The four nodes of the cell. Nodes run row by row from S_LAT northward, each
+// row from E_LONG westward, so node (r, c) is record (r - 1) * cols + c. P1 is
+// the south-east node, P2 west of it, P3 north of it, P4 north-west.
 struct NodeShifts {
-    float lat[4], lon[4];  // P1 (south-east), P2 (west of it), P3 (north of it), P4
+    float lat[4], lon[4];
 };
 
-// The four nodes of the cell. Nodes run row by row from S_LAT northward, each
-// row from E_LONG westward, so node (r, c) is record (r - 1) * cols + c.
 NodeShifts readCellNodes(const BinFile& file, const Cell& cell)
 {
     const int32_t cols = cell.grid->cols;
@@ -95,21 +96,43 @@ double toSingle(double value)
     return static_cast<float>(value);
 }
 
-// The bilinear shift at fractions x, y of the cell, in the order
-// ((a0 + a1 x) + a2 y) + (a3 x) y with a1..a3 rounded to single precision.
-double bilinear(const float (&t)[4], double x, double y)
+// The coefficients of the bilinear shift over a cell: a0 = t1, a1 = t2 - t1,
+// a2 = t3 - t1 and a3 = ((t4 + t1) - t2) - t3, a1..a3 rounded to single
+// precision.
+Bilinear bilinearOver(const float (&t)[4])
 {
-    const double a0 = t[0];
-    const double a1 = toSingle(double{t[1]} - t[0]);
-    const double a2 = toSingle(double{t[2]} - t[0]);
-    const double a3 = toSingle(((double{t[3]} + t[0]) - t[1]) - t[2]);
-    return ((a0 + a1 * x) + a2 * y) + (a3 * x) * y;
+    return {t[0], toSingle(double{t[1]} - t[0]), toSingle(double{t[2]} - t[0]),
+            toSingle(((double{t[3]} + t[0]) - t[1]) - t[2])};
 }
 
-// The shifted point (positive east) from the cell's nodes. The fractions are
-// stored as soon as each is formed.
-LonLat interpolateCell(const Cell& cell, const NodeShifts& nodes, double lambda, double phi,
-                       CellPosition& where)
+// The shift at fractions x, y of the cell: ((a0 + a1 x) + a2 y) + (a3 x) y.
+double shiftAt(const Bilinear& a, double x, double y)
+{
+    return ((a.a0 + a.a1 * x) + a.a2 * y) + (a.a3 * x) * y;
+}
+
+// The cell's coefficients: those of the last lookup when it was in the same
+// cell (as every estimate of a reverse shift after the first usually is), else
+// from its four nodes.
+const CellCoefficients& coefficientsOf(const Grid& grid, const Cell& cell, CellPosition& where)
+{
+    CellCoefficients& last = where.cell;
+    if (last.grid != &grid || last.subGrid != cell.index || last.row != cell.row || last.col != cell.col) {
+        last.grid = nullptr;  // not valid until complete
+        const NodeShifts nodes = readCellNodes(grid.bytes(), cell);
+        last.lat = bilinearOver(nodes.lat);
+        last.lon = bilinearOver(nodes.lon);
+        last.subGrid = cell.index;
+        last.row = cell.row;
+        last.col = cell.col;
+        last.grid = &grid;
+    }
+    return last;
+}
+
+// The shifted point (positive east) in its cell. The fractions are stored as
+// soon as each is formed.
+LonLat interpolateCell(const Grid& grid, const Cell& cell, double lambda, double phi, CellPosition& where)
 {
     const SubGrid& g = *cell.grid;
     where.subGrid = cell.index;
@@ -122,9 +145,10 @@ LonLat interpolateCell(const Cell& cell, const NodeShifts& nodes, double lambda,
     double x = (lambda - lambda1) / g.longInc;
     fp::check(x);
     where.x = x;
+    const CellCoefficients& coefficients = coefficientsOf(grid, cell, where);
     LonLat shifted;
-    shifted.lat = phi + bilinear(nodes.lat, x, y);
-    shifted.lon = -(lambda + bilinear(nodes.lon, x, y));
+    shifted.lat = phi + shiftAt(coefficients.lat, x, y);
+    shifted.lon = -(lambda + shiftAt(coefficients.lon, x, y));
     fp::check(shifted.lon, shifted.lat);
     return shifted;
 }
@@ -167,7 +191,7 @@ LonLat interpolateGrid(const Grid& grid, double lonSeconds, double latSeconds, C
     const double phi = latSeconds;
     const std::optional<Cell> cell = findCell(grid, lambda, phi);
     if (!cell) return {0, 0};
-    return interpolateCell(*cell, readCellNodes(grid.bytes(), *cell), lambda, phi, where);
+    return interpolateCell(grid, *cell, lambda, phi, where);
 }
 
 LonLat invertGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)

@@ -21,9 +21,24 @@ namespace kovra {
 // cell, in spacings west and north of the cell's south-east node (negative
 // when the shift is extrapolated beyond the sub-grid's south or east edge),
 // and the sub-grid, counted from 0.
+// The coefficients of the bilinear shift over one cell.
+struct Bilinear {
+    double a0, a1, a2, a3;
+};
+
+// The last cell a lookup interpolated in, kept with the position so that the
+// next lookup in the same cell need not read its nodes again.
+struct CellCoefficients {
+    const Grid* grid = nullptr;  // none yet
+    int subGrid = -1;
+    int32_t row = 0, col = 0;
+    Bilinear lat{}, lon{};
+};
+
 struct CellPosition {
     double x = 0, y = 0;
     int subGrid = -1;
+    CellCoefficients cell;
 };
 
 // The forward shift of a point (arc-seconds, positive east and north). Both
