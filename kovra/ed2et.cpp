@@ -35,13 +35,18 @@ struct Cell {
     int32_t row, col;
 };
 
+// The lookup is compiled twice: with every floating-point check, and for a
+// run whose checks are deferred to the end of the point's chain (see
+// fp::beginIf), where it does the same arithmetic and nothing else.
+
 // The cell of the point in a sub-grid, if the sub-grid holds it. A point on
 // S_LAT or E_LONG is inside; one on N_LAT or W_LONG is not.
+template <bool checked>
 std::optional<Cell> cellIn(const SubGrid& g, int index, double lambda, double phi)
 {
     if (g.headerError) throw *g.headerError;
-    const int32_t row = cellIndex(spacingsBetween(phi, g.sLat, g.latInc));
-    const int32_t col = cellIndex(spacingsBetween(lambda, g.eLong, g.longInc));
+    const int32_t row = cellIndex(spacingsBetween<checked>(phi, g.sLat, g.latInc));
+    const int32_t col = cellIndex(spacingsBetween<checked>(lambda, g.eLong, g.longInc));
     if (row >= 1 && col >= 1 && row < g.rows && col < g.cols) return Cell{&g, index, row, col};
     return std::nullopt;
 }
@@ -50,13 +55,14 @@ std::optional<Cell> cellIn(const SubGrid& g, int index, double lambda, double ph
 // LAT_INC that holds the point; ties go to the earlier one, LONG_INC plays no
 // part. Only 150 sub-grids fit: a grid that declares more fails every lookup
 // once those are scanned.
+template <bool checked>
 std::optional<Cell> findCell(const Grid& grid, double lambda, double phi)
 {
     double best = kNoSpacing;
     std::optional<Cell> chosen;
     const std::vector<SubGrid>& subGrids = grid.subGrids();
     for (int i = 0; i < static_cast<int>(subGrids.size()); ++i) {
-        const std::optional<Cell> cell = cellIn(subGrids[i], i, lambda, phi);
+        const std::optional<Cell> cell = cellIn<checked>(subGrids[i], i, lambda, phi);
         if (cell && subGrids[i].latInc < best) {
             best = subGrids[i].latInc;
             chosen = cell;
@@ -132,35 +138,37 @@ const CellCoefficients& coefficientsOf(const Grid& grid, const Cell& cell, CellP
 
 // The shifted point (positive east) in its cell. The fractions are stored as
 // soon as each is formed.
+template <bool checked>
 LonLat interpolateCell(const Grid& grid, const Cell& cell, double lambda, double phi, CellPosition& where)
 {
     const SubGrid& g = *cell.grid;
     where.subGrid = cell.index;
-    fp::begin(lambda, phi);
+    fp::beginIf<checked>(lambda, phi);
     const double phi1 = (cell.row - 1) * g.latInc + g.sLat;
     const double lambda1 = (cell.col - 1) * g.longInc + g.eLong;
     double y = (phi - phi1) / g.latInc;
-    fp::check(y);
+    fp::checkIf<checked>(y);
     where.y = y;
     double x = (lambda - lambda1) / g.longInc;
-    fp::check(x);
+    fp::checkIf<checked>(x);
     where.x = x;
     const CellCoefficients& coefficients = coefficientsOf(grid, cell, where);
     LonLat shifted;
     shifted.lat = phi + shiftAt(coefficients.lat, x, y);
     shifted.lon = -(lambda + shiftAt(coefficients.lon, x, y));
-    fp::check(shifted.lon, shifted.lat);
+    fp::checkIf<checked>(shifted.lon, shifted.lat);
     return shifted;
 }
 
 // The next estimate of the reverse shift: X - (GX - lon0), Y - (GY - lat0).
+template <bool checked>
 LonLat correctEstimate(LonLat estimate, LonLat shifted, LonLat target)
 {
-    fp::begin(estimate, shifted, target);
+    fp::beginIf<checked>(estimate, shifted, target);
     LonLat next;
     next.lon = estimate.lon - (shifted.lon - target.lon);
     next.lat = estimate.lat - (shifted.lat - target.lat);
-    fp::check(next.lon, next.lat);
+    fp::checkIf<checked>(next.lon, next.lat);
     return next;
 }
 
@@ -182,28 +190,42 @@ bool outsideGrid(LonLat shifted)
     return product == 0;
 }
 
-}  // namespace
-
-LonLat interpolateGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
+template <bool checked>
+LonLat forwardShift(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
 {
     grid.throwIfUnusable();
     const double lambda = -lonSeconds;  // positive west from here on
     const double phi = latSeconds;
-    const std::optional<Cell> cell = findCell(grid, lambda, phi);
+    const std::optional<Cell> cell = findCell<checked>(grid, lambda, phi);
     if (!cell) return {0, 0};
-    return interpolateCell(grid, *cell, lambda, phi, where);
+    return interpolateCell<checked>(grid, *cell, lambda, phi, where);
 }
 
-LonLat invertGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
+template <bool checked>
+LonLat reverseShift(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
 {
     const LonLat target{lonSeconds, latSeconds};
     LonLat estimate = target;
     for (int i = 0; i < kIterations; ++i) {
-        const LonLat shifted = interpolateGrid(grid, estimate.lon, estimate.lat, where);
+        const LonLat shifted = forwardShift<checked>(grid, estimate.lon, estimate.lat, where);
         if (shifted.lat == 0) return {0, 0};
-        estimate = correctEstimate(estimate, shifted, target);
+        estimate = correctEstimate<checked>(estimate, shifted, target);
     }
     return estimate;
+}
+
+}  // namespace
+
+LonLat interpolateGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
+{
+    return fp::deferred ? forwardShift<false>(grid, lonSeconds, latSeconds, where)
+                        : forwardShift<true>(grid, lonSeconds, latSeconds, where);
+}
+
+LonLat invertGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
+{
+    return fp::deferred ? reverseShift<false>(grid, lonSeconds, latSeconds, where)
+                        : reverseShift<true>(grid, lonSeconds, latSeconds, where);
 }
 
 Shift ed2et(double latDegrees, double lonDegrees, Variables& state, const Grid& grid)

@@ -104,4 +104,20 @@ inline void check(Ts&... results)
     }
 }
 
+// For code compiled twice, once with every check and once for the deferred
+// case, where it needs none: a fault there shows in the flags or in a
+// non-finite or out-of-range value further on, and the caller's checked rerun
+// finds it.
+template <bool checked, class... Ts>
+inline void beginIf(Ts&... inputs)
+{
+    if constexpr (checked) begin(inputs...);
+}
+
+template <bool checked, class... Ts>
+inline void checkIf(Ts&... results)
+{
+    if constexpr (checked) check(results...);
+}
+
 }  // namespace fp
