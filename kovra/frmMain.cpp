@@ -262,7 +262,7 @@ PointResult convertPoint(Variables& state, const Grid& grid)
     return runChain(state, grid);
 }
 
-RecordResult convertRecord(const std::string& record, long lineNumber, Variables& state,
+RecordResult convertRecord(std::string_view record, long lineNumber, Variables& state,
                            const Grid& grid)
 {
     RecordResult result;

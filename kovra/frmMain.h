@@ -79,7 +79,7 @@ struct RecordResult {
 
 // Splits and converts one record that starts on input line lineNumber. The
 // header's settings are in state.
-RecordResult convertRecord(const std::string& record, long lineNumber, Variables& state,
+RecordResult convertRecord(std::string_view record, long lineNumber, Variables& state,
                            const Grid& grid);
 
 }  // namespace kovra

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -26,9 +28,10 @@ constexpr std::size_t kBlockRecords = 1024;
 constexpr std::size_t kBlockBytes = 256 * 1024;
 constexpr uint64_t kSmallInput = 256 * 1024;  // below this one thread converts
 
+// A record: where it starts in the input, and its text.
 struct Record {
     long line;
-    std::string text;
+    std::string_view text;
 };
 
 // The records of the input. The grid is opened when the first record is
@@ -38,10 +41,13 @@ public:
     RecordSource(InputFile& input, const Reporter& report) : input_(input), report_(report) {}
 
     bool atEnd() { return input_.atEnd(); }
-    Record next()
+    // The next record's line; its text is appended to text.
+    long next(std::string& text)
     {
         grid();
-        return Record{input_.lineNumber(), input_.readField(kMaxRecordLength + 1)};
+        const long line = input_.lineNumber();
+        input_.readFieldInto(text, kMaxRecordLength + 1);
+        return line;
     }
     const Grid& grid()
     {
@@ -96,15 +102,19 @@ LoopResult convertSerially(const Variables& header, InputFile& input, OutputFile
     RecordSource source(input, report);
     RecordSink sink(input, output, report, progress);
     Variables state = header;
+    std::string text;
     while (!source.atEnd()) {
-        const Record record = source.next();
-        if (!sink.take(convertRecord(record.text, record.line, state, source.grid()), record.line)) break;
+        text.clear();
+        const long line = source.next(text);
+        if (!sink.take(convertRecord(text, line, state, source.grid()), line)) break;
     }
     return sink.result();
 }
 
-// A block of records and, once a worker is done with it, their results.
+// A block of records and, once a worker is done with it, their results. The
+// records' texts are kept one after another in one string.
 struct Block {
+    std::string text;
     std::vector<Record> records;
     std::vector<RecordResult> results;
     std::exception_ptr failure;  // an allocation failure while converting
@@ -190,19 +200,25 @@ private:
 std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::exception_ptr& readFailure)
 {
     auto block = std::make_shared<Block>();
-    std::size_t bytes = 0;
+    std::vector<std::pair<long, std::size_t>> ends;  // each record's line and where its text ends
     try {
-        while (block->records.size() < kBlockRecords && bytes < kBlockBytes) {
+        while (ends.size() < kBlockRecords && block->text.size() < kBlockBytes) {
             if (source.atEnd()) {
                 ended = true;
                 break;
             }
-            block->records.push_back(source.next());
-            bytes += block->records.back().text.size();
+            const long line = source.next(block->text);
+            ends.emplace_back(line, block->text.size());
         }
     } catch (const platform::ReadFailure&) {
         readFailure = std::current_exception();
         ended = true;
+    }
+    // The text no longer moves: the records can point into it.
+    std::size_t start = 0;
+    for (const auto& [line, end] : ends) {
+        block->records.push_back({line, std::string_view(block->text).substr(start, end - start)});
+        start = end;
     }
     return block;
 }

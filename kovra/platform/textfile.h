@@ -37,6 +37,8 @@ public:
     // maxLength characters are kept: a longer field is cut there and the read
     // stops inside it, so no field costs more memory than that.
     std::string readField(std::size_t maxLength);
+    // The same field appended to text; gives its length.
+    std::size_t readFieldInto(std::string& text, std::size_t maxLength);
     // The line on which the next field starts, counted from 1.
     long lineNumber() const { return line_; }
     // The size of a regular file; none for a device or a pipe.
