@@ -44,6 +44,17 @@ constexpr uint64_t kPow10[] = {1ULL,
                                1000000000000000000ULL,
                                10000000000000000000ULL};
 
+// The 15 decimal digits of n < 10^15, two at a time.
+void writeDigits(uint64_t n, char (&out)[15])
+{
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    for (int i = 13; i >= 1; i -= 2, n /= 100) std::memcpy(out + i, kPairs + 2 * (n % 100), 2);
+    out[0] = static_cast<char>('0' + n);
+}
+
 // Powers of ten that are exact doubles.
 constexpr double kPow10Double[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -83,7 +94,7 @@ bool significantDigitsExactly(double magnitude, Digits& d)
             digits = kPow10[14];
             ++d.exponent;
         }
-        for (int i = 14; i >= 0; --i, digits /= 10) d.digits[i] = static_cast<char>('0' + digits % 10);
+        writeDigits(digits, d.digits);
         return true;
     }
     return false;
