@@ -1,9 +1,10 @@
 // Prints every stage's result, as exact hexadecimal doubles, for a fixed sweep
-// of points in both directions. Built once optimised and once without
+// of points in both directions, then the line or message a run gives each. Built once optimised and once without
 // optimisation; the two outputs must be identical.
 #include <cstdio>
 
 #include "ed2et.h"
+#include "frmMain.h"
 #include "ll2utm.h"
 #include "opes.h"
 #include "platform/runtime_error.h"
@@ -31,12 +32,21 @@ void probe(Variables& v, const Grid& grid, double easting, double northing)
     std::printf("\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The whole chain as a run converts a point (the checks deferred to its end):
+// the output line, or the message.
+void convert(Variables& v, const Grid& grid, double easting, double northing)
 {
-    if (argc != 2) return 2;
-    const Grid grid = Grid::open(argv[1]);
+    v.pointName = "P ";
+    v.lineRest = "";
+    v.coordX = easting;
+    v.coordY = northing;
+    const PointResult r = convertPoint(v, grid);
+    std::printf("%s\n", r.line ? r.line->c_str() : r.error->text().c_str());
+}
+
+template <class Probe>
+void sweep(const Grid& grid, Probe probe)
+{
     for (const char* datum : {"ED50", "ETRS89"}) {
         Variables v;
         v.PI = kProgramPi;
@@ -47,5 +57,15 @@ int main(int argc, char** argv)
             for (double n = 3900000; n <= 4950000; n += 23456.7) probe(v, grid, e, n);
         for (double e : {0.0, 500000.0, 1e60}) probe(v, grid, e, 4400000);
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) return 2;
+    const Grid grid = Grid::open(argv[1]);
+    sweep(grid, probe);
+    sweep(grid, convert);
     return 0;
 }
