@@ -235,7 +235,7 @@ Shift ed2et(double latDegrees, double lonDegrees, Variables& state, const Grid& 
     double lat = latDegrees * 3600;
     double lon = lonDegrees * 3600;
     fp::check(lat, lon);
-    CellPosition where{state.coordX, state.coordY};
+    CellPosition where{state.coordX, state.coordY, -1, {}};
     const LonLat shifted = state.sourceDatum == "ED50" ? interpolateGrid(grid, lon, lat, where)
                                                        : invertGrid(grid, lon, lat, where);
     state.coordX = where.x;

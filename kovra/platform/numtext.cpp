@@ -59,6 +59,8 @@ void writeDigits(uint64_t n, char (&out)[15])
 constexpr double kPow10Double[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+__extension__ typedef unsigned __int128 uint128;  // GCC and Clang on 64-bit targets
+
 // The 15 digits by exact integer arithmetic, for the magnitudes coordinates
 // have (1e-5 up to 2^52): the value is m * 2^-s exactly, so m * 10^k * 2^-s,
 // rounded half to even, is the correctly rounded 15-digit integer for the
@@ -76,7 +78,7 @@ bool significantDigitsExactly(double magnitude, Digits& d)
     int k = 14 - (((52 - shift) * 78913) >> 18);
     for (int step = 0; step < 3; ++step) {
         if (k < 0 || k > 19) return false;
-        const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPow10[k];
+        const uint128 scaled = static_cast<uint128>(m) * kPow10[k];
         const uint64_t whole = static_cast<uint64_t>(scaled >> shift);
         if (whole < kPow10[14]) {
             ++k;
@@ -86,8 +88,8 @@ bool significantDigitsExactly(double magnitude, Digits& d)
             --k;
             continue;
         }
-        const unsigned __int128 rest = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
-        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+        const uint128 rest = scaled & ((static_cast<uint128>(1) << shift) - 1);
+        const uint128 half = static_cast<uint128>(1) << (shift - 1);
         uint64_t digits = whole + ((rest > half || (rest == half && (whole & 1))) ? 1 : 0);
         d.exponent = 14 - k;
         if (digits == kPow10[15]) {  // rounded up to the next power of ten

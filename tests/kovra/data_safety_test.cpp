@@ -44,7 +44,7 @@ std::string manyPoints(int n)
 {
     std::string text = "UTM ED50 H30\r\n";
     for (int i = 1; i <= n; ++i)
-        text += "P" + std::to_string(i) + " " + std::to_string(400000 + i % 1000) + ".5 4400000.25 x\r\n";
+        text += 'P' + std::to_string(i) + ' ' + std::to_string(400000 + i % 1000) + ".5 4400000.25 x\r\n";
     return text;
 }
 
@@ -122,7 +122,7 @@ TEST(DataSafety, LongLinesCostNoMemory)
         for (int i = 0; i < 200; ++i) in << block;  // 200 MB without a line end
     }
     fs::copy_file(DEMO_GRID, w.dir / "mirtaxo.gsb");
-    const ProgramRun r = w.run({"in.txt", "out.txt"}, {.addressSpace = 128ULL << 20});
+    const ProgramRun r = w.run({"in.txt", "out.txt"}, {.addressSpace = 128ULL << 20, .fileSize = 0, .environment = {}});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters\n");
     EXPECT_EQ(countLines(readFile(w.dir / "out.txt"), "\r"), 2);
@@ -141,17 +141,17 @@ TEST(DataSafety, FailedWritesEndTheRunAndSayWhatIsComplete)
     Workspace limited;
     fs::copy_file(DEMO_GRID, limited.dir / "mirtaxo.gsb");
     writeFile(limited.dir / "in.txt", manyPoints(60000));
-    r = limited.run({"in.txt", "out.txt"}, {.fileSize = 1500000});
+    r = limited.run({"in.txt", "out.txt"}, {.addressSpace = 0, .fileSize = 1500000, .environment = {}});
     EXPECT_EQ(r.status, 2);
     const std::string out = readFile(limited.dir / "out.txt");
     ASSERT_GT(out.size(), 0u);
     EXPECT_EQ(out.substr(out.size() - 2), "\r\n");
     const int lines = countLines(out, "\r");
-    const std::string expected = "kovra: cannot write out.txt: File too large; the output is complete up to input line " +
+    const std::string expected = std::string("kovra: cannot write out.txt: File too large; the output is complete up to input line ") +
                                  std::to_string(lines) + " and holds nothing after it\n";
     EXPECT_EQ(r.err, expected);
     EXPECT_EQ(out.substr(out.rfind("\r\nP") + 2, out.find(' ', out.rfind("\r\nP")) - out.rfind("\r\nP") - 2),
-              "P" + std::to_string(lines - 1));
+              'P' + std::to_string(lines - 1));
 }
 
 TEST(DataSafety, ReadErrorIsNotTheEndOfTheInput)

@@ -100,7 +100,7 @@ TEST_F(Ed2etTest, BilinearFieldIsReproducedAndFractionsStored)
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << "r=" << k.r << " c=" << k.c);
         const LonLat p = at(k.r, k.c);
-        CellPosition where{7, 7};
+        CellPosition where{7, 7, -1, {}};
         const LonLat shifted = interpolateGrid(grid, p.lon, p.lat, where);
         EXPECT_NEAR(where.x, k.x, 1e-12);
         EXPECT_NEAR(where.y, k.y, 1e-12);
@@ -141,7 +141,7 @@ TEST_F(Ed2etTest, PointsOutsideGiveZerosAndKeepTheFractions)
         {-1, 2}, {2, -1}, {5.5, 2},     // a full spacing south, east; north
     };
     for (const Case& k : cases) {
-        CellPosition where{7, 8};
+        CellPosition where{7, 8, -1, {}};
         const LonLat shifted = interpolateGrid(grid, at(k.r, k.c).lon, at(k.r, k.c).lat, where);
         EXPECT_EQ(shifted.lon, 0) << k.r << " " << k.c;
         EXPECT_EQ(shifted.lat, 0);

@@ -116,9 +116,9 @@ TEST(NumberText, DigitsAndValuesEqualPrintfAndStrtodOnMillionsOfRandomNumbers)
     for (int i = 0; i < 1000000; ++i) {
         std::string text = (i % 3 == 0) ? "-" : (i % 3 == 1) ? "+" : "";
         text += std::to_string(random() % 10000000);
-        if (i % 2) text += "." + std::to_string(random() % 1000000000000ULL);
-        if (i % 5 == 0) text += "e" + std::to_string(static_cast<int>(random() % 640) - 350);
-        if (i % 7 == 0) text = "." + std::to_string(random() % 1000);
+        if (i % 2) text += '.' + std::to_string(random() % 1000000000000ULL);
+        if (i % 5 == 0) text += 'e' + std::to_string(static_cast<int>(random() % 640) - 350);
+        if (i % 7 == 0) text = '.' + std::to_string(random() % 1000);
         ASSERT_EQ(numericValue(text), std::strtod(text.c_str(), nullptr)) << text;
     }
 }
