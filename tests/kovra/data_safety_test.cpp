@@ -182,5 +182,5 @@ TEST(DataSafety, LineEndsAndOverLongFieldsInTheReader)
     EXPECT_EQ(fields[1], std::make_pair(1L, std::string("b")));  // a lone CR ends a line
     EXPECT_EQ(fields[2], std::make_pair(2L, std::string("c")));
     EXPECT_EQ(fields[3], std::make_pair(3L, std::string("d")));
-    EXPECT_EQ(fields[4], std::make_pair(4L, "e" + std::string(49, 'x')));  // cut; the read stops inside it
+    EXPECT_EQ(fields[4], std::make_pair(4L, std::string("e").append(49, 'x')));  // cut; the read stops inside it
 }
