@@ -24,22 +24,7 @@ for n in "$points" "$runs"; do
   [[ $n =~ ^[1-9][0-9]*$ ]] || { echo "bench: not a positive count: $n" >&2; exit 2; }
 done
 
-packages=(proj-bin proj-data python3-pyproj python3-numpy time)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages: ${missing[*]}" >&2
-    echo "Install them as root: apt-get install ${missing[*]}" >&2
-    exit 1
-  fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/install-deps.sh" bench
 
 kovra=$(realpath "$kovra" 2>/dev/null || echo "$kovra")
 [ -x "$kovra" ] || { echo "bench: no kovra binary at $kovra (make build, or KOVRA=path)" >&2; exit 2; }

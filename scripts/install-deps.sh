@@ -4,6 +4,16 @@
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation)
+# Extra groups: `install-deps.sh fuzz` adds clang and its fuzzing runtime, for the
+# libFuzzer targets; `install-deps.sh bench` adds PROJ, pyproj and numpy, the peers
+# `make bench` compares kovra with.
+for group in "$@"; do
+  case $group in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    bench) packages+=(proj-bin proj-data python3-pyproj python3-numpy time) ;;
+    *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -66,7 +66,8 @@ BENCHMARK(Ll2utm);
 
 // Runs convert points with the flag tests deferred to the end of the chain
 // (a checked rerun only on a fault); the lookups are measured that way too.
-void GridLookup(benchmark::State& state)
+template <LonLat (*shift)(const Grid&, double, double, CellPosition&)>
+void GridShift(benchmark::State& state)
 {
     const fp::DeferredChecks deferred;
     const std::vector<LonLat> points = gridPoints();
@@ -74,23 +75,11 @@ void GridLookup(benchmark::State& state)
     std::size_t i = 0;
     for (auto _ : state) {
         const LonLat& p = points[i++ % points.size()];
-        benchmark::DoNotOptimize(interpolateGrid(demoGrid(), p.lon, p.lat, where));
+        benchmark::DoNotOptimize(shift(demoGrid(), p.lon, p.lat, where));
     }
 }
-BENCHMARK(GridLookup);
-
-void ReverseShift(benchmark::State& state)
-{
-    const fp::DeferredChecks deferred;
-    const std::vector<LonLat> points = gridPoints();
-    CellPosition where;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        const LonLat& p = points[i++ % points.size()];
-        benchmark::DoNotOptimize(invertGrid(demoGrid(), p.lon, p.lat, where));
-    }
-}
-BENCHMARK(ReverseShift);
+BENCHMARK(GridShift<interpolateGrid>)->Name("GridLookup");
+BENCHMARK(GridShift<invertGrid>)->Name("ReverseShift");
 
 void NumberToText(benchmark::State& state)
 {
