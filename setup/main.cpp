@@ -1,13 +1,26 @@
 // setup: the splash of RUK - 3. It starts AutoCAD from the stored path, or runs
 // the first-run wizard when there is no usable path yet.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "Form1.h"
 #include "platform/messagebox.h"
 #include "platform/processstart.h"
+#include "setup_help.h"
 
 int main(int argc, char* argv[])
 {
+    // Answered before QApplication exists, which needs a display.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(help::kText, stdout);  // the text of the manual page setup(1)
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("setup " RUK_VERSION);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     setup::platform::QtMessageBoxes boxes;
     setup::platform::DetachedProcessStarter starter;
