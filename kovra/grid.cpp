@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/integer.h"
@@ -54,6 +55,23 @@ std::string textAt(const BinFile& file, int64_t offset)
 }
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// A text from the file as a message shows it: other bytes than printable
+// characters as \xNN, and all eight bytes when it is blank.
+std::string shown(const BinFile& file, int64_t offset)
+{
+    std::string text = textAt(file, offset);
+    const std::size_t length = text.empty() ? 8 : text.size();
+    unsigned char raw[8];
+    file.read(offset, raw, sizeof raw);
+    text.clear();
+    for (std::size_t i = 0; i < length; ++i) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", raw[i]);
+        text += raw[i] >= 32 && raw[i] < 127 ? std::string(1, static_cast<char>(raw[i])) : escaped;
+    }
+    return quoted(text);
+}
 
 // The sub-grid whose header starts at position, with rows and columns derived
 // once, as every lookup would derive them.
@@ -126,9 +144,8 @@ private:
     std::string wrongLabel(int64_t header, const Label (&labels)[N], const std::string& where) const
     {
         for (const Label& label : labels) {
-            const std::string found = textAt(file(), header + label.at);
-            if (found != label.name)
-                return "is not an NTv2 file: " + where + " has " + quoted(found) + " where the label " +
+            if (textAt(file(), header + label.at) != label.name)
+                return "is not an NTv2 file: " + where + " has " + shown(file(), header + label.at) + " where the label " +
                        quoted(label.name) + " belongs (byte " + std::to_string(header + label.at) + ")";
         }
         return {};
