@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD  := build
 
-.PHONY: all deps build test demo bench bench-micro clean
+.PHONY: all deps build test demo bench bench-micro install package clean
 
 all: build
 
@@ -27,6 +27,16 @@ bench: build
 # Not part of `make test`: the stages one by one (Google Benchmark).
 bench-micro: build
 	$(BUILD)/bench/micro/kovra_bench
+
+# Installs the programs, manual pages, data, desktop entry and icons under
+# PREFIX (DESTDIR is honoured): `make install PREFIX=/opt/ruk3`.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# The Debian packages kovra_*.deb and ruk3-setup_*.deb, written to $(BUILD)/.
+package: build
+	env -u MAKEFLAGS -u MAKELEVEL cmake --build --preset $(PRESET) --target package
 
 clean:
 	rm -rf build build-debug demo-out

@@ -12,7 +12,7 @@
 #
 # Only the requests, font macros and escapes that the pages use are known (the
 # list is in each page's opening comment). Anything else stops the build, so the
-# help cannot silently lose a part of the page.
+# help cannot silently leave out anything the page says.
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT MANPAGE OR NOT HEADER)

@@ -3,7 +3,8 @@
 # missing. Installing needs root; without it the script names what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation
+          dpkg-dev file lintian desktop-file-utils man-db bsdextrautils)
 # Extra groups: `install-deps.sh fuzz` adds clang and its fuzzing runtime, for the
 # libFuzzer targets; `install-deps.sh bench` adds PROJ, pyproj and numpy, the peers
 # `make bench` compares kovra with.

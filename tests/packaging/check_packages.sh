@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# check_packages.sh BUILD_DIR SOURCE_DIR VERSION WITH_SETUP
+#
+# Makes the Debian packages of the build with CPack, into a scratch folder, and
+# checks them as a user would meet them: each holds its files and no more than
+# the split allows (kovra without Qt), the programs run from the extracted
+# tree, kovra converts the bundled samples with the bundled demo grid to the
+# golden outputs, the manual pages and the desktop entry are valid, the icons
+# have their sizes, and lintian reports no error. Exit 77 (skipped) when a
+# Debian packaging tool is missing.
+set -euo pipefail
+build=$1 source=$2 version=$3 with_setup=$4
+
+for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate file; do
+  command -v "$tool" >/dev/null || {
+    echo "SKIP: '$tool' is not installed (Debian: dpkg-dev, lintian, desktop-file-utils, file)"; exit 77; }
+done
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# CPack runs the build's preinstall step, a no-op after the build; a make
+# above ctest must not hand it its job server.
+if ! env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL \
+    cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/out" >"$tmp/cpack.log" 2>&1; then
+  cat "$tmp/cpack.log" >&2
+  fail "cpack could not make the packages"
+fi
+kovra_deb=$(echo "$tmp"/out/kovra_"$version"-1_*.deb)
+debs=("$kovra_deb")
+[ -f "$kovra_deb" ] || fail "no kovra_$version-1 package in: $(ls "$tmp/out")"
+if [ "$with_setup" = ON ]; then
+  setup_deb=$(echo "$tmp"/out/ruk3-setup_"$version"-1_*.deb)
+  [ -f "$setup_deb" ] || fail "no ruk3-setup_$version-1 package in: $(ls "$tmp/out")"
+  debs+=("$setup_deb")
+fi
+
+has_files() {  # DEB FILE...: the package holds each FILE
+  local deb=$1; shift
+  dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./||' >"$tmp/list"
+  for f in "$@"; do grep -qx "$f" "$tmp/list" || fail "$(basename "$deb") lacks $f"; done
+}
+
+# The converter's package: its files, and no Qt, so that a server can take it.
+has_files "$kovra_deb" usr/bin/kovra usr/share/man/man1/kovra.1.gz usr/share/ruk3/mirtaxo.gsb \
+  usr/share/ruk3/ed50_sample.txt usr/share/ruk3/etrs89_sample.txt \
+  usr/share/doc/kovra/copyright usr/share/doc/kovra/changelog.Debian.gz
+grep -q -e '^usr/bin/setup$' -e '^usr/share/icons/' "$tmp/list" && fail "the kovra package holds setup's files"
+kovra_depends=$(dpkg-deb -f "$kovra_deb" Depends)
+[[ $kovra_depends == *libc6* ]] || fail "kovra's dependencies were not found by dpkg-shlibdeps: '$kovra_depends'"
+[[ $kovra_depends == *qt* || $kovra_depends == *fonts* ]] && fail "kovra depends on the launcher's libraries: '$kovra_depends'"
+
+mkdir "$tmp/root"
+dpkg -x "$kovra_deb" "$tmp/root"
+bin=$tmp/root/usr/bin data=$tmp/root/usr/share/ruk3
+[ "$("$bin/kovra" --version)" = "kovra $version" ] || fail "the packaged kovra does not say 'kovra $version'"
+
+# The bundled samples with the bundled grid, in a working folder of their own.
+mkdir "$tmp/work"
+cp "$data/mirtaxo.gsb" "$data/ed50_sample.txt" "$data/etrs89_sample.txt" "$tmp/work/"
+for sample in ed50_sample etrs89_sample; do
+  (cd "$tmp/work" && "$bin/kovra" "$sample.txt" "$sample.out") || fail "the packaged kovra failed on $sample.txt"
+  cmp "$tmp/work/$sample.out" "$source/tests/golden/$sample.expected" ||
+    fail "the packaged kovra converts $sample.txt differently from the golden output"
+done
+
+pages=("$tmp/root/usr/share/man/man1/kovra.1.gz")
+if [ "$with_setup" = ON ]; then
+  # The launcher's package: Qt and the font found or named, the program, its
+  # page, the desktop entry whose command and icon it ships.
+  setup_depends=$(dpkg-deb -f "$setup_deb" Depends)
+  for dep in libqt6widgets6 fonts-liberation libc6; do
+    [[ $setup_depends == *$dep* ]] || fail "ruk3-setup does not depend on $dep: '$setup_depends'"
+  done
+  icons=()
+  for size in 16 32 48 64 128 256; do icons+=("usr/share/icons/hicolor/${size}x$size/apps/ruk3-setup.png"); done
+  has_files "$setup_deb" usr/bin/setup usr/share/man/man1/setup.1.gz usr/share/applications/ruk3-setup.desktop \
+    usr/share/doc/ruk3-setup/copyright "${icons[@]}"
+  grep -q -e '^usr/bin/kovra$' -e '^usr/share/ruk3/' "$tmp/list" && fail "the ruk3-setup package holds kovra's files"
+
+  dpkg -x "$setup_deb" "$tmp/root"
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/setup" --version)" = "setup $version" ] ||
+    fail "the packaged setup does not say 'setup $version' without a display"
+  for icon in "${icons[@]}"; do
+    size=${icon#usr/share/icons/hicolor/}; size=${size%%/*}
+    file -b "$tmp/root/$icon" | grep -q "^PNG image data, ${size/x/ x }," || fail "$icon is not a $size PNG"
+  done
+  entry=$tmp/root/usr/share/applications/ruk3-setup.desktop
+  desktop-file-validate "$entry" || fail "desktop-file-validate rejects the desktop entry"
+  grep -qx 'Name=RUK - 3' "$entry" || fail "the desktop entry is not named 'RUK - 3'"
+  grep -qx 'Exec=setup' "$entry" || fail "the desktop entry does not start setup"
+  grep -qx 'Icon=ruk3-setup' "$entry" || fail "the desktop entry does not show the packaged icon"
+  pages+=("$tmp/root/usr/share/man/man1/setup.1.gz")
+fi
+
+if command -v man >/dev/null; then
+  for page in "${pages[@]}"; do
+    LC_ALL=C MANWIDTH=80 man --warnings -l "$page" 2>"$tmp/warnings" | grep -q '^NAME' ||
+      fail "the packaged $(basename "$page") does not render"
+    [ -s "$tmp/warnings" ] && { cat "$tmp/warnings" >&2; fail "groff warns about the packaged $(basename "$page")"; }
+  done
+fi
+
+# Warnings are shown; an error fails the test.
+lintian --fail-on error --tag-display-limit 0 "${debs[@]}" 2>&1 | grep -v 'running with root privileges' |
+  tee "$tmp/lintian" || true
+grep -q '^E: ' "$tmp/lintian" && fail "lintian reports errors"
+echo "packages: $(cd "$tmp/out" && ls ./*.deb | tr '\n' ' ')- lintian: no error"
