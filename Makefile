@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD  := build
 
-.PHONY: all deps build test demo bench bench-micro install package clean
+.PHONY: all deps build test demo bench bench-micro sanitize fuzz install package clean
 
 all: build
 
@@ -27,6 +27,16 @@ bench: build
 # Not part of `make test`: the stages one by one (Google Benchmark).
 bench-micro: build
 	$(BUILD)/bench/micro/kovra_bench
+
+# Not part of `make test`: every test under AddressSanitizer+UBSan (build-asan/)
+# and the threaded conversion tests under ThreadSanitizer (build-tsan/).
+sanitize: deps
+	@scripts/ci-sanitize.sh
+
+# Not part of `make test`: each libFuzzer target for FUZZ_SECONDS (clang, build-fuzz/).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@scripts/ci-fuzz.sh $(FUZZ_SECONDS)
 
 # Installs the programs, manual pages, data, desktop entry and icons under
 # PREFIX (DESTDIR is honoured): `make install PREFIX=/opt/ruk3`.
