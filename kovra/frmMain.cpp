@@ -93,7 +93,13 @@ std::optional<PointFiles> openFiles(const std::string& commandLine, Variables& s
                                     const Reporter& report)
 {
     std::optional<TrapError> caught;
-    auto files = trap("openFiles", caught, [&] { return openPointFiles(commandLine, state); });
+    std::optional<PointFiles> files;
+    try {
+        files = trap("openFiles", caught, [&] { return openPointFiles(commandLine, state); });
+    } catch (const platform::ReadFailure& failure) {  // the input opened, but its first bytes cannot be read
+        report(readFailureText(state.inputFileName, failure.line, failure.what()));
+        return std::nullopt;
+    }
     if (caught) {
         report(caught->text());
         if (commandLine.find(' ') == std::string::npos) report(kUsage);
@@ -160,8 +166,7 @@ RunStatus convertFile(Variables& state, PointFiles& files, const Reporter& messa
                                                    conversionThreads(*files.input));
             if (!loop.endedEarly) status = loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
         } catch (const platform::ReadFailure& failure) {
-            report(in + ":" + std::to_string(failure.line) + ": cannot read the input: " + failure.what() +
-                   "; the run ends here");
+            report(readFailureText(in, failure.line, failure.what()));
         } catch (const std::bad_alloc&) {
             report(in + ":" + std::to_string(files.input->lineNumber()) +
                    ": out of memory; the run ends here");

@@ -82,6 +82,11 @@ std::string extrapolationWarning(const MessagePlace& place, const PointLabel& la
                          extrapolation.subGrid + "\"");
 }
 
+std::string readFailureText(const std::string& input, long line, const std::string& reason)
+{
+    return MessagePlace{input, line}.text("cannot read the input: " + reason + "; the run ends here");
+}
+
 std::string writeFailureText(const std::string& output, const std::string& reason, long completeThrough)
 {
     const std::string sound = completeThrough > 0

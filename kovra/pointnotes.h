@@ -46,6 +46,9 @@ std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
 std::string extrapolationWarning(const MessagePlace& place, const PointLabel& label,
                                  const Extrapolation& extrapolation);
 
+// A failed read of the input: where, and why.
+std::string readFailureText(const std::string& input, long line, const std::string& reason);
+
 // A failed write of the output: the reason, and how much of the output is sound.
 std::string writeFailureText(const std::string& output, const std::string& reason,
                              long completeThrough);

@@ -6,7 +6,9 @@ namespace platform {
 
 void messageBox(const std::string& text)
 {
-    std::fprintf(stderr, "kovra: %s\n", text.c_str());
+    // Written whole: a message may quote a field that holds a NUL byte.
+    const std::string line = "kovra: " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
 

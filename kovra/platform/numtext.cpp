@@ -108,11 +108,11 @@ Digits significantDigits(double magnitude)
     if (significantDigitsExactly(magnitude, d)) return d;
     char buffer[40];
     // d.dddddddddddddde±xx, correctly rounded like printf's "%.14e".
-    std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14).ptr;
     d.digits[0] = buffer[0];
     std::memcpy(d.digits + 1, buffer + 2, 14);
     int exponent = 0;
-    for (const char* c = buffer + 18; isDigit(*c); ++c) exponent = exponent * 10 + (*c - '0');
+    for (const char* c = buffer + 18; c < end; ++c) exponent = exponent * 10 + (*c - '0');
     d.exponent = buffer[17] == '-' ? -exponent : exponent;
     return d;
 }

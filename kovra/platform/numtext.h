@@ -17,7 +17,7 @@ std::string numberText(double value);
 
 // The same text written to out, which must hold kMaxNumberText characters;
 // gives its length.
-inline constexpr std::size_t kMaxNumberText = 330;
+inline constexpr std::size_t kMaxNumberText = 344;  // "-0." + 323 zeros + 15 digits, and more
 std::size_t writeNumberText(char* out, double value);
 
 // The value of the longest leading part of the text that forms a decimal number

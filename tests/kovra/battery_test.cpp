@@ -472,10 +472,10 @@ TEST(Battery, GridReplacedDuringTheRunIsNotReadAgain)
 }
 
 // Findings not yet fixed: enable each once the program handles it.
-TEST(Battery, DISABLED_OpenFindings)
+TEST(Battery, FormerFindings)
 {
     // A warning about a field read as a subnormal number: the number text
-    // needs more than its 330-character buffer (was: stack overflow, SIGSEGV).
+    // needs more than 330 characters (was: stack overflow, SIGSEGV).
     {
         Bench bench;
         const Outcome o = bench.run(kHeader + "P1 440000 4.94e-324x x\r\n");

@@ -39,6 +39,9 @@ TEST(NumberText, FifteenDigitsPlainDecimalsNeverExponentForm)
         {1234567890123445.0, " 1234567890123440"},
     };
     for (const auto& c : cases) EXPECT_EQ(numberText(c.value), c.text) << c.value;
+    // The longest text of all, the smallest subnormal: no buffer may be shorter.
+    EXPECT_EQ(numberText(0x1p-1074), " 0." + std::string(323, '0') + "494065645841247");
+    EXPECT_EQ(numberText(-1.7976931348623157e308), "-179769313486232" + std::string(294, '0'));
 }
 
 TEST(NumericValue, LongestLeadingDecimalNumber)
