@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD  := build
 
-.PHONY: all deps build test demo bench bench-micro sanitize fuzz install package clean
+.PHONY: all deps build test demo bench bench-micro sanitize fuzz windows install package clean
 
 all: build
 
@@ -37,6 +37,13 @@ sanitize: deps
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@scripts/ci-fuzz.sh $(FUZZ_SECONDS)
+
+# Not part of `make test`: kovra.exe for Windows, cross-compiled with mingw-w64
+# (build-windows/kovra/kovra.exe); `ctest --preset windows` tests it under Wine.
+windows:
+	@scripts/install-deps.sh windows
+	cmake --preset windows >/dev/null
+	env -u MAKEFLAGS -u MAKELEVEL cmake --build --preset windows -j 2
 
 # Installs the programs, manual pages, data, desktop entry and icons under
 # PREFIX (DESTDIR is honoured): `make install PREFIX=/opt/ruk3`.

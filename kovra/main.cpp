@@ -4,6 +4,11 @@
 #include <new>
 #include <string>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "frmMain.h"
 #include "kovra_help.h"
 #include "platform/cmdline.h"
@@ -11,6 +16,11 @@
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Lines end in LF alone, as on Linux: no CR added on standard output and error.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const std::string line = platform::commandLine(argc, argv);
     if (line == "--help") {
         std::fputs(help::kText, stdout);  // the text of the manual page kovra(1)

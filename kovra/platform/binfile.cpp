@@ -1,13 +1,11 @@
 #include "binfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
+
+#include "sysfile.h"
 
 namespace platform {
 
@@ -45,26 +43,25 @@ double BinFile::doubleAt(int64_t offset) const
 BinReader::BinReader(const std::string& path)
 {
     // open() without O_CREAT: a missing file stays missing.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = sys::openFile(path, O_RDONLY);
     if (fd_ < 0) {
         if (errno != ENOENT) setUnreadable(errno);
         return;
     }
     status_ = Status::kOpen;
-    struct stat info;
-    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) size_ = static_cast<uint64_t>(info.st_size);
+    size_ = sys::regularFileSize(fd_);
 }
 
 BinReader::~BinReader()
 {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) sys::closeFile(fd_);
 }
 
 void BinReader::setUnreadable(int error)
 {
     status_ = Status::kUnreadable;
     errorNumber_ = (error == EACCES || error == EPERM) ? kPermissionDenied : kPathFileAccess;
-    reason_ = std::strerror(error);
+    reason_ = sys::errorText(error);
 }
 
 std::size_t BinReader::readInto(std::vector<unsigned char>& out, std::size_t count)
@@ -74,8 +71,8 @@ std::size_t BinReader::readInto(std::vector<unsigned char>& out, std::size_t cou
         const std::size_t first = out.size();
         const std::size_t block = std::min<std::size_t>(count - appended, 1 << 20);
         out.resize(first + block);
-        const ssize_t n = ::read(fd_, out.data() + first, block);
-        out.resize(first + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        const long n = sys::readSome(fd_, out.data() + first, block);
+        out.resize(first + static_cast<std::size_t>(std::max<long>(n, 0)));
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;

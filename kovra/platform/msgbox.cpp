@@ -2,14 +2,87 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <cstdlib>
+#include <string_view>
+
+#include "win32/text.h"
+#endif
+
 namespace platform {
 
-void messageBox(const std::string& text)
+namespace {
+
+// Written whole: a message may quote a field that holds a NUL byte.
+void writeLine(const std::string& text)
 {
-    // Written whole: a message may quote a field that holds a NUL byte.
     const std::string line = "kovra: " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
+
+#ifdef _WIN32
+
+enum class Route { kStandardError, kConsole, kBox };
+
+// Where the messages of this process go, decided once. KOVRA_MESSAGES=stderr
+// or =box chooses (tests use stderr, so that no box waits for a click).
+// Otherwise a standard error that is a file or a pipe gets them, and so does a
+// console shared with the program that started kovra (cmd, PowerShell). A
+// console of kovra's own, which Windows made because kovra was started from
+// Explorer or another program, would close with it and take them along, and
+// with no standard error at all they would be lost: then each message is a box,
+// which holds the run until it is closed.
+Route chooseRoute()
+{
+    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    const bool valid = handle && handle != INVALID_HANDLE_VALUE;
+    DWORD mode;
+    const bool console = valid && GetConsoleMode(handle, &mode);
+    const char* setting = std::getenv("KOVRA_MESSAGES");
+    if (setting && std::string_view(setting) == "stderr") return console ? Route::kConsole : Route::kStandardError;
+    if (setting && std::string_view(setting) == "box") return Route::kBox;
+    if (console) {
+        DWORD processes[2];
+        return GetConsoleProcessList(processes, 2) > 1 ? Route::kConsole : Route::kBox;
+    }
+    return valid && GetFileType(handle) != FILE_TYPE_UNKNOWN ? Route::kStandardError : Route::kBox;
+}
+
+#endif
+
+}  // namespace
+
+#ifdef _WIN32
+
+void messageBox(const std::string& text)
+{
+    static const Route route = chooseRoute();
+    switch (route) {
+    case Route::kBox:
+        // Modal, the OK button only, no icon, the program's name as title. A
+        // box that cannot be shown (no desktop) gives the line below instead.
+        if (MessageBoxW(nullptr, win32::widen(text).c_str(), L"kovra", MB_OK) > 0) return;
+        break;
+    case Route::kConsole: {
+        // In UTF-16, so that names outside the console's code page show as they are.
+        const std::wstring line = win32::widen("kovra: " + text + "\n");
+        DWORD written;
+        if (WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+                          nullptr))
+            return;
+        break;
+    }
+    case Route::kStandardError:
+        break;
+    }
+    writeLine(text);
+}
+
+#else
+
+void messageBox(const std::string& text) { writeLine(text); }
+
+#endif
 
 }  // namespace platform

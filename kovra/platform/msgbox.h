@@ -1,5 +1,7 @@
-// The message box of a batch program: one line on standard error, the
-// program's name as its title, never waiting for anyone.
+// The message box of a batch program: on Linux one line on standard error,
+// the program's name as its title, never waiting for anyone. On Windows the
+// same line when standard error is a file, a pipe or the console kovra was
+// started from, and otherwise a modal message box (see msgbox.cpp).
 #pragma once
 
 #include <functional>
@@ -10,7 +12,8 @@ namespace platform {
 // Where the messages of a run go; tests collect them instead.
 using Reporter = std::function<void(const std::string& text)>;
 
-// Writes "kovra: " + text as one line on standard error.
+// Writes "kovra: " + text as one line on standard error, or shows text in a
+// message box titled "kovra".
 void messageBox(const std::string& text);
 
 }  // namespace platform

@@ -129,10 +129,16 @@ double decimalValue(std::string_view number)
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error == std::errc() && end == digits.data() + digits.size()) return value;
 
-    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
     const std::string text(number);
+#ifdef _WIN32
+    static const _locale_t cLocale = _create_locale(LC_NUMERIC, "C");
+    errno = 0;
+    value = _strtod_l(text.c_str(), nullptr, cLocale);
+#else
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
     errno = 0;
     value = strtod_l(text.c_str(), nullptr, cLocale);
+#endif
     if (errno == ERANGE && std::isinf(value)) throw overflowError();
     return value;
 }

@@ -1,9 +1,13 @@
 #include "progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+
+#ifdef _WIN32
+#include "win32/text.h"
+#else
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -13,10 +17,24 @@ constexpr auto kFirstDraw = std::chrono::seconds(1);
 constexpr auto kRedraw = std::chrono::milliseconds(200);
 constexpr long kRecordsPerCheck = 4096;  // the clock is read once per this many
 
+#ifdef _WIN32
+// A console that understands the escape sequence which erases the line
+// (Windows 10 and later, once asked to).
+bool stderrIsTerminal()
+{
+    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode;
+    return handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) &&
+           SetConsoleMode(handle, mode | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+#else
+bool stderrIsTerminal() { return ::isatty(STDERR_FILENO); }
+#endif
+
 bool onTerminal()
 {
     const char* term = std::getenv("TERM");
-    return ::isatty(STDERR_FILENO) && !std::getenv("CI") && !(term && std::string(term) == "dumb");
+    return stderrIsTerminal() && !std::getenv("CI") && !(term && std::string(term) == "dumb");
 }
 
 }  // namespace

@@ -1,9 +1,5 @@
 #include "textfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +9,7 @@
 #endif
 
 #include "runtime_error.h"
+#include "sysfile.h"
 
 namespace platform {
 
@@ -52,7 +49,7 @@ std::size_t separatorAt(const char* text, std::size_t n)
         throw RunError(kPermissionDenied, "Permission denied: " + path);
     default:
         throw RunError(kPathFileAccess, "Path/File access error: " + path + " (" +
-                                            std::strerror(code) + ")");
+                                            sys::errorText(code) + ")");
     }
 }
 
@@ -61,17 +58,14 @@ std::size_t separatorAt(const char* text, std::size_t n)
 InputFile::InputFile(const std::string& path) : buffer_(kBlockBytes)
 {
     if (path.empty()) throwOpenError(path, ENOENT);
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = sys::openFile(path, O_RDONLY);
     if (fd_ < 0) throwOpenError(path, errno);
-    struct stat info;
-    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) size_ = static_cast<uint64_t>(info.st_size);
+    size_ = sys::regularFileSize(fd_);
 }
 
 std::unique_ptr<InputFile> openInputFile(const std::string& path)
 {
-    struct stat info;
-    if (!path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        throwOpenError(path, EISDIR);
+    if (!path.empty() && sys::isDirectory(path)) throwOpenError(path, EISDIR);
     return std::make_unique<InputFile>(path);
 }
 
@@ -82,7 +76,7 @@ bool InputFile::fill()
 {
     if (eof_) return false;
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        const long n = sys::readSome(fd_, buffer_.data(), buffer_.size());
         if (n > 0) {
             consumed_ += end_;
             pos_ = 0;
@@ -93,7 +87,7 @@ bool InputFile::fill()
             eof_ = true;
             return false;
         }
-        if (errno != EINTR) throw ReadFailure(std::strerror(errno), line_);
+        if (errno != EINTR) throw ReadFailure(sys::errorText(errno), line_);
     }
 }
 
@@ -138,14 +132,14 @@ std::size_t InputFile::readFieldInto(std::string& text, std::size_t maxLength)
 
 void InputFile::close()
 {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) sys::closeFile(fd_);
     fd_ = -1;
 }
 
 OutputFile::OutputFile(const std::string& path)
 {
     if (path.empty()) throwOpenError(path, ENOENT);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd_ = sys::openFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd_ < 0 && errno == ENOENT) throw RunError(kPathNotFound, "Path not found: " + path);
     if (fd_ < 0) throwOpenError(path, errno);
     buffer_.reserve(kBlockBytes + 4096);
@@ -153,7 +147,7 @@ OutputFile::OutputFile(const std::string& path)
 
 OutputFile::~OutputFile()
 {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) sys::closeFile(fd_);
 }
 
 void OutputFile::writeLine(std::string_view text, long inputLine)
@@ -168,7 +162,7 @@ void OutputFile::flush()
 {
     std::size_t done = 0;
     while (done < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        const long n = sys::writeSome(fd_, buffer_.data() + done, buffer_.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) fail(written_ + done, n < 0 ? errno : ENOSPC);
         done += static_cast<std::size_t>(n);
@@ -190,23 +184,23 @@ void OutputFile::fail(uint64_t fileBytes, int error)
         keep = end.offset;
         through = end.inputLine;
     }
-    if (::ftruncate(fd_, static_cast<off_t>(keep)) != 0) {
+    if (!sys::cutFile(fd_, keep)) {
         // Not a regular file (a device, a pipe): nothing to cut.
     }
-    ::close(fd_);
+    sys::closeFile(fd_);
     fd_ = -1;
     buffer_.clear();
     heldLines_.clear();
-    throw WriteFailure(std::strerror(error), through);
+    throw WriteFailure(sys::errorText(error), through);
 }
 
 void OutputFile::close()
 {
     if (fd_ < 0) return;
     flush();
-    const int result = ::close(fd_);
+    const int result = sys::closeFile(fd_);
     fd_ = -1;
-    if (result != 0) throw WriteFailure(std::strerror(errno), completeThrough_);
+    if (result != 0) throw WriteFailure(sys::errorText(errno), completeThrough_);
 }
 
 }  // namespace platform

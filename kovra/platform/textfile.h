@@ -24,8 +24,9 @@ public:
 
 class InputFile {
 public:
-    // Opens an existing file for reading. A directory opens, but fails its
-    // first read; openInputFile refuses one at once.
+    // Opens an existing file for reading. A directory opens on Linux, but
+    // fails its first read (on Windows it fails to open); openInputFile
+    // refuses one at once.
     explicit InputFile(const std::string& path);
     ~InputFile();
     InputFile(const InputFile&) = delete;

@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# kovra.exe under Wine, against the bytes the Linux build gives (the golden
+# files and the messages of the Linux tests). Exit 77 (skipped) with the reason
+# when Wine or a program is missing.
+#
+#   wine_test.sh setup   STATE            a throw-away Wine prefix in a temp dir
+#   wine_test.sh cleanup STATE            its wineserver stopped, the prefix removed
+#   wine_test.sh golden  STATE KOVRA_EXE SOURCE_DIR
+#   wine_test.sh cli     STATE KOVRA_EXE SOURCE_DIR VERSION
+#   wine_test.sh stages  STATE PROBE_EXE SOURCE_DIR   (stage_compare.exe beside it)
+#
+# STATE is a file that holds the prefix's path from setup to cleanup.
+set -uo pipefail
+
+mode=$1
+state=$2
+
+skip() {
+  echo "SKIPPED: $*"
+  exit 77
+}
+
+# Headless: no Wine debug output, no window (without a display a message box
+# cannot open and kovra writes the line instead), and no offer to install
+# Wine's .NET or HTML engines into the prefix.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+case $mode in
+setup)
+  command -v wine >/dev/null && command -v wineboot >/dev/null ||
+    skip "wine is not installed (scripts/install-deps.sh windows installs it)"
+  rm -f "$state"
+  prefix=$(mktemp -d "${TMPDIR:-/tmp}/kovra-wine.XXXXXX")
+  start=$(date +%s)
+  # wineboot reports its 32-bit half missing (Debian's wine64 alone); that is harmless.
+  if ! WINEPREFIX=$prefix wineboot -i >"$prefix.log" 2>&1; then
+    cat "$prefix.log"
+    rm -rf "$prefix" "$prefix.log"
+    echo "wineboot failed"
+    exit 1
+  fi
+  rm -f "$prefix.log"
+  echo "$prefix" >"$state"
+  echo "Wine prefix $prefix made in $(($(date +%s) - start)) s"
+  exit 0
+  ;;
+cleanup)
+  [ -f "$state" ] || exit 0
+  prefix=$(cat "$state")
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  WINEPREFIX=$prefix wineserver -w 2>/dev/null
+  rm -rf "$prefix" "$state"
+  exit 0
+  ;;
+esac
+
+program=$3
+source=$4
+[ -f "$state" ] || skip "no Wine prefix (wine missing or its setup skipped)"
+[ -f "$program" ] || skip "$program was not built (cmake --build --preset windows)"
+export WINEPREFIX
+WINEPREFIX=$(cat "$state")
+export KOVRA_MESSAGES=stderr  # never a box that waits in a test
+golden=$source/tests/golden
+failures=0
+checks=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# expect_same WHAT ACTUAL_FILE EXPECTED_FILE
+expect_same() {
+  checks=$((checks + 1))
+  if ! cmp -s "$2" "$3"; then
+    fail "$1 differs from $3:"
+    diff <(od -c "$3") <(od -c "$2") | head -20
+  fi
+}
+
+# expect_text WHAT ACTUAL EXPECTED (strings)
+expect_text() {
+  checks=$((checks + 1))
+  [ "$2" == "$3" ] || fail "$1: got [$2], expected [$3]"
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-wine-run.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# kovra ARGS...: runs kovra.exe in $work; sets status and err (stdout in $work.out).
+kovra() {
+  (cd "$work" && wine "$program" "$@" >"$work.out" 2>"$work.err")
+  status=$?
+  err=$(cat "$work.err"; echo .)  # the dot keeps trailing line ends
+  err=${err%.}
+}
+
+# A fresh working folder with the demo grid.
+fresh() {
+  rm -rf "$work"
+  mkdir -p "$work"
+  cp "$source/examples/mirtaxo.gsb" "$work/"
+}
+
+usage=$'kovra: usage: kovra INPUT OUTPUT (kovra --help for more)\n'
+
+# expect_refused WHAT MESSAGE: the run ended early with this one message.
+expect_refused() {
+  expect_text "$1: status" "$status" 2
+  expect_text "$1: messages" "$err" "kovra: Error openFiles: $2"$'\n'
+}
+
+case $mode in
+golden)
+  # Every output byte and message as the Linux build gives them, on the
+  # single-threaded loop and on three worker threads.
+  for c in "$source/examples/ed50_sample.txt:ed50_sample:0" "$source/examples/etrs89_sample.txt:etrs89_sample:0" \
+           "$golden/ed50_generated.txt:ed50_generated:1" "$golden/etrs89_generated.txt:etrs89_generated:1"; do
+    IFS=: read -r input name expected_status <<<"$c"
+    for threads in 1 3; do
+      fresh
+      cp "$input" "$work/"
+      KOVRA_THREADS=$threads kovra "$(basename "$input")" out.txt
+      expect_text "$name threads=$threads: exit status" "$status" "$expected_status"
+      expect_same "$name threads=$threads: output" "$work/out.txt" "$golden/$name.expected"
+      messages=$golden/$name.messages
+      [ -f "$messages" ] || messages=/dev/null
+      expect_same "$name threads=$threads: messages" "$work.err" "$messages"
+      expect_same "$name threads=$threads: input" "$work/$(basename "$input")" "$input"
+    done
+  done
+  ;;
+cli)
+  header=$'UTM ED50 H30\r\n'
+  out_header=$'UTM ETRS89 H30\r\n'
+
+  # No blank on the command line: the message, a usage hint, nothing opened.
+  fresh
+  printf '%s' "$header" >"$work/in.txt"
+  kovra in.txt
+  expect_text "no blank: status" "$status" 2
+  expect_text "no blank: messages" "$err" $'kovra: Error openFiles: \n'"$usage"
+  [ ! -e "$work/out.txt" ] || fail "no blank: out.txt was created"
+  kovra
+  expect_text "empty command line: messages" "$err" $'kovra: Error openFiles: \n'"$usage"
+
+  # A missing input leaves an existing output untouched.
+  printf 'precious\r\n' >"$work/out.txt"
+  kovra nothere.txt out.txt
+  expect_refused "missing input" "File not found: nothere.txt"
+  expect_text "missing input: output kept" "$(od -c <"$work/out.txt")" "$(printf 'precious\r\n' | od -c)"
+  kovra in.txt no/such/folder.txt
+  expect_refused "missing folder" "Path not found: no/such/folder.txt"
+
+  # Everything after the first blank is the output path. Wine passes the
+  # three words as they are; a quoted path keeps its quotes, which no Windows
+  # file name can hold.
+  kovra in.txt out file.txt
+  expect_text "output with blanks: status" "$status" 0
+  expect_same "output with blanks" "$work/out file.txt" <(printf '%s' "$out_header")
+  kovra in.txt "quoted name.txt"
+  expect_refused "quoted output" 'Path/File access error: "quoted name.txt" (Invalid argument)'
+
+  # Names outside ASCII open, are created and are named in UTF-8.
+  printf '%s' "$header" >"$work/año.txt"
+  kovra año.txt salida ñ.txt
+  expect_text "UTF-8 names: status" "$status" 0
+  expect_same "UTF-8 names" "$work/salida ñ.txt" <(printf '%s' "$out_header")
+  kovra ñandú.txt out.txt
+  expect_refused "UTF-8 missing input" "File not found: ñandú.txt"
+
+  # Folders and the same file twice, with the texts of the Linux build. Names
+  # are not case-sensitive on Windows: IN.TXT is in.txt.
+  mkdir "$work/folder"
+  kovra folder out.txt
+  expect_refused "input folder" "Path/File access error: folder (Is a directory)"
+  kovra in.txt folder
+  expect_refused "output folder" "Path/File access error: folder (Is a directory)"
+  kovra in.txt ./in.txt
+  expect_refused "same file" "Input and output are the same file: ./in.txt"
+  kovra in.txt IN.TXT
+  expect_refused "same file, other case" "Input and output are the same file: IN.TXT"
+  kovra in.txt MIRTAXO.GSB
+  expect_refused "grid file, other case" "Output would overwrite the grid file: MIRTAXO.GSB"
+  expect_same "input kept" "$work/in.txt" <(printf '%s' "$header")
+
+  # A grid that is a folder. (A read-only output cannot be had here: Wine
+  # run as root, as CI is, writes it all the same.)
+  printf '%sA 440000 4470000 a\r\n' "$header" >"$work/in.txt"
+  rm "$work/mirtaxo.gsb"
+  mkdir "$work/mirtaxo.gsb"
+  kovra in.txt out.txt
+  expect_text "grid folder: status" "$status" 1
+  expect_text "grid folder: messages" "$err" \
+    "kovra: grid file \"mirtaxo.gsb\" cannot be read: Is a directory: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: Cannot read grid file mirtaxo.gsb: Is a directory (point A)"$'\n'
+
+  # A message box with no desktop to show it on: the run goes on, and the
+  # message is the line on standard error.
+  rmdir "$work/mirtaxo.gsb"
+  KOVRA_MESSAGES=box kovra in.txt out.txt
+  expect_text "box without a desktop: status" "$status" 1
+  expect_text "box without a desktop: messages" "$err" \
+    "kovra: grid file \"mirtaxo.gsb\" not found in the working directory: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: outside the grid (point A)"$'\n'
+  expect_same "box without a desktop: output" "$work/out.txt" <(printf '%s' "$out_header")
+
+  # --help and --version on standard output, lines ended by LF as on Linux.
+  kovra --help
+  expect_text "--help: status" "$status" 0
+  expect_text "--help: first line" "$(head -n 1 "$work.out")" "usage: kovra INPUT OUTPUT"
+  checks=$((checks + 1))
+  ! grep -q $'\r' "$work.out" || fail "--help: CR in the text"
+  kovra --version
+  expect_text "--version" "$(od -c <"$work.out")" "$(printf 'kovra %s\n' "$5" | od -c)"
+  ;;
+stages)
+  # Every stage's result of the fixed sweep against the Linux build's: the
+  # run's lines and messages identical, a stage value at most a few units in
+  # the last place apart (stage_compare lists each that differs).
+  (cd "$work" && wine "$program" "$source/examples/mirtaxo.gsb" >"$work/stages.txt")
+  checks=$((checks + 1))
+  wine "$(dirname "$program")/stage_compare.exe" "$golden/stages.expected" "$work/stages.txt" | sed 's/\r$//' ||
+    fail "stage results"
+  ;;
+*)
+  echo "wine_test.sh: unknown mode $mode" >&2
+  exit 2
+  ;;
+esac
+
+echo "$mode: $checks checks, $failures failed"
+[ "$failures" -eq 0 ]
