@@ -87,7 +87,7 @@ expect_text() {
 }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-wine-run.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$work.out" "$work.err"' EXIT
 
 # kovra ARGS...: runs kovra.exe in $work; sets status and err (stdout in $work.out).
 kovra() {
