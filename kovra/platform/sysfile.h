@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -71,6 +72,17 @@ inline const char* errorText(int code)
     if (const char* text = linuxErrorText(code)) return text;
 #endif
     return std::strerror(code);
+}
+
+// A path for std::filesystem. On Windows its narrow strings would be read in
+// the C library's code page; the program's paths are UTF-8.
+inline std::filesystem::path filePath(const std::string& utf8)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return std::filesystem::path(utf8);
+#endif
 }
 
 #ifdef _WIN32
