@@ -9,6 +9,7 @@
 #include "platform/fpcheck.h"
 #include "platform/integer.h"
 #include "platform/numtext.h"
+#include "platform/sysfile.h"
 #include "platform/textfile.h"
 #include "pointnotes.h"
 #include "recordloop.h"
@@ -55,8 +56,9 @@ fs::path resolved(const fs::path& path)
 }
 
 // Whether writing to output would write to the existing file at other.
-bool wouldOverwrite(const std::string& output, const std::string& other)
+bool wouldOverwrite(const std::string& outputName, const std::string& otherName)
 {
+    const fs::path output = platform::sys::filePath(outputName), other = platform::sys::filePath(otherName);
     std::error_code ec;
     if (fs::exists(output, ec) && fs::exists(other, ec)) return fs::equivalent(output, other, ec);
     return resolved(output) == resolved(other);

@@ -182,6 +182,8 @@ cli)
   expect_refused "same file" "Input and output are the same file: ./in.txt"
   kovra in.txt IN.TXT
   expect_refused "same file, other case" "Input and output are the same file: IN.TXT"
+  kovra año.txt AÑO.TXT
+  expect_refused "same file, other case, outside ASCII" "Input and output are the same file: AÑO.TXT"
   kovra in.txt MIRTAXO.GSB
   expect_refused "grid file, other case" "Output would overwrite the grid file: MIRTAXO.GSB"
   expect_same "input kept" "$work/in.txt" <(printf '%s' "$header")
