@@ -120,19 +120,24 @@ double shiftAt(const Bilinear& a, double x, double y)
 // The cell's coefficients: those of the last lookup when it was in the same
 // cell (as every estimate of a reverse shift after the first usually is), else
 // from its four nodes.
-const CellCoefficients& coefficientsOf(const Grid& grid, const Cell& cell, CellPosition& where)
+// Reads the cell's nodes and keeps its coefficients in last.
+[[gnu::noinline]] void loadCell(const Grid& grid, const Cell& cell, CellCoefficients& last)
+{
+    last.grid = nullptr;  // not valid until complete
+    const NodeShifts nodes = readCellNodes(grid.bytes(), cell);
+    last.lat = bilinearOver(nodes.lat);
+    last.lon = bilinearOver(nodes.lon);
+    last.subGrid = cell.index;
+    last.row = cell.row;
+    last.col = cell.col;
+    last.grid = &grid;
+}
+
+inline const CellCoefficients& coefficientsOf(const Grid& grid, const Cell& cell, CellPosition& where)
 {
     CellCoefficients& last = where.cell;
-    if (last.grid != &grid || last.subGrid != cell.index || last.row != cell.row || last.col != cell.col) {
-        last.grid = nullptr;  // not valid until complete
-        const NodeShifts nodes = readCellNodes(grid.bytes(), cell);
-        last.lat = bilinearOver(nodes.lat);
-        last.lon = bilinearOver(nodes.lon);
-        last.subGrid = cell.index;
-        last.row = cell.row;
-        last.col = cell.col;
-        last.grid = &grid;
-    }
+    if (last.grid != &grid || last.subGrid != cell.index || last.row != cell.row || last.col != cell.col)
+        loadCell(grid, cell, last);
     return last;
 }
 

@@ -215,10 +215,6 @@ Grid Grid::open(const std::string& fileName)
     return grid;
 }
 
-void Grid::throwIfUnusable() const
-{
-    if (state_ == State::kUnreadable || state_ == State::kUnusable)
-        throw platform::RunError(errorNumber_, reason_);
-}
+void Grid::throwUnusable() const { throw platform::RunError(errorNumber_, reason_); }
 
 }  // namespace kovra

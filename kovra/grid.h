@@ -58,10 +58,15 @@ public:
 
     // The error every lookup raises in a grid that is not usable; none for a
     // missing one, which reads as a grid without sub-grids.
-    void throwIfUnusable() const;
+    void throwIfUnusable() const
+    {
+        if (state_ == State::kUnreadable || state_ == State::kUnusable) throwUnusable();
+    }
 
 private:
     class Loader;
+
+    [[noreturn]] void throwUnusable() const;
 
     std::string fileName_;
     State state_ = State::kMissing;
