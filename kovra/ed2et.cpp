@@ -141,6 +141,23 @@ inline const CellCoefficients& coefficientsOf(const Grid& grid, const Cell& cell
     return last;
 }
 
+// The place of the point in its cell: the fractions west and north of the
+// cell's south-east node.
+struct Fractions {
+    double x, y;
+};
+
+// The shifted point (positive east) at fractions x, y of a cell.
+template <bool checked>
+LonLat shiftIn(const CellCoefficients& coefficients, Fractions f, double lambda, double phi)
+{
+    LonLat shifted;
+    shifted.lat = phi + shiftAt(coefficients.lat, f.x, f.y);
+    shifted.lon = -(lambda + shiftAt(coefficients.lon, f.x, f.y));
+    fp::checkIf<checked>(shifted.lon, shifted.lat);
+    return shifted;
+}
+
 // The shifted point (positive east) in its cell. The fractions are stored as
 // soon as each is formed.
 template <bool checked>
@@ -157,12 +174,27 @@ LonLat interpolateCell(const Grid& grid, const Cell& cell, double lambda, double
     double x = (lambda - lambda1) / g.longInc;
     fp::checkIf<checked>(x);
     where.x = x;
-    const CellCoefficients& coefficients = coefficientsOf(grid, cell, where);
-    LonLat shifted;
-    shifted.lat = phi + shiftAt(coefficients.lat, x, y);
-    shifted.lon = -(lambda + shiftAt(coefficients.lon, x, y));
-    fp::checkIf<checked>(shifted.lon, shifted.lat);
-    return shifted;
+    return shiftIn<checked>(coefficientsOf(grid, cell, where), {x, y}, lambda, phi);
+}
+
+// The same, unchecked, for a point that is likely in the cell of the last
+// lookup, as the estimates of a reverse shift nearly always are: the fractions
+// in that cell are formed while the cell is searched for, not after it, and
+// used when the search finds that cell (the same operations, so the same bits).
+LonLat interpolateLikelyInLastCell(const Grid& grid, double lambda, double phi, CellPosition& where)
+{
+    const CellCoefficients& last = where.cell;
+    const SubGrid& g = grid.subGrids()[last.subGrid];
+    const Fractions likely{(lambda - ((last.col - 1) * g.longInc + g.eLong)) / g.longInc,
+                           (phi - ((last.row - 1) * g.latInc + g.sLat)) / g.latInc};
+    const std::optional<Cell> cell = findCell<false>(grid, lambda, phi);
+    if (!cell) return {0, 0};
+    if (cell->index != last.subGrid || cell->row != last.row || cell->col != last.col)
+        return interpolateCell<false>(grid, *cell, lambda, phi, where);
+    where.subGrid = cell->index;
+    where.y = likely.y;
+    where.x = likely.x;
+    return shiftIn<false>(last, likely, lambda, phi);
 }
 
 // The next estimate of the reverse shift: X - (GX - lon0), Y - (GY - lat0).
@@ -201,6 +233,9 @@ LonLat forwardShift(const Grid& grid, double lonSeconds, double latSeconds, Cell
     grid.throwIfUnusable();
     const double lambda = -lonSeconds;  // positive west from here on
     const double phi = latSeconds;
+    if constexpr (!checked) {
+        if (where.cell.grid == &grid) return interpolateLikelyInLastCell(grid, lambda, phi, where);
+    }
     const std::optional<Cell> cell = findCell<checked>(grid, lambda, phi);
     if (!cell) return {0, 0};
     return interpolateCell<checked>(grid, *cell, lambda, phi, where);

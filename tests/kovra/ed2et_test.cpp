@@ -14,6 +14,7 @@
 
 #include "demo_grid.h"
 #include "ed2et.h"
+#include "platform/fpcheck.h"
 #include "ntv2_writer.h"
 
 using namespace kovra;
@@ -303,6 +304,40 @@ TEST_F(Ed2etTest, ReverseShiftRunsExactlyFifteenIterations)
     const LonLat ed = invertGrid(grid, target.lon, target.lat, where);
     EXPECT_NEAR(ed.lat - solution, std::pow(-k, 15) * (target.lat - solution), 1e-9);
     EXPECT_EQ(ed.lon, target.lon);
+}
+
+TEST_F(Ed2etTest, DeferredLookupsGiveTheCheckedBits)
+{
+    // A run converts with the checks deferred, through a lookup that reuses the
+    // last cell: on nested sub-grids with steep fields, where the estimates of
+    // a reverse shift move between cells and sub-grids, it must give exactly
+    // what the checked lookup gives.
+    auto steep = [](double lat, double lonWest) {
+        return ntv2::Node{static_cast<float>(std::sin(lat / 37) * 40), static_cast<float>(std::cos(lonWest / 23) * 35)};
+    };
+    ntv2::Grid g = fieldGrid();
+    g.subGrids[0] = ntv2::regularSubGrid(kS, kE, kInc, kInc, 9, 9, steep);
+    g.subGrids.push_back(ntv2::regularSubGrid(kS + 120, kE + 120, 20, 20, 10, 10, steep));
+    const Grid grid = write(g);
+    auto bits = [](double v) { return std::bit_cast<uint64_t>(v); };
+    for (double r = -0.4; r < 8.5; r += 0.173) {
+        for (double c = -0.4; c < 8.5; c += 0.191) {
+            const LonLat p = at(r, c);
+            for (auto shift : {interpolateGrid, invertGrid}) {
+                CellPosition checkedAt, deferredAt;
+                const LonLat checked = shift(grid, p.lon, p.lat, checkedAt);
+                LonLat deferred;
+                {
+                    const fp::DeferredChecks deferredChecks;
+                    deferred = shift(grid, p.lon, p.lat, deferredAt);
+                }
+                ASSERT_EQ(bits(checked.lon), bits(deferred.lon)) << r << " " << c;
+                ASSERT_EQ(bits(checked.lat), bits(deferred.lat)) << r << " " << c;
+                ASSERT_EQ(bits(checkedAt.x), bits(deferredAt.x));
+                ASSERT_EQ(bits(checkedAt.y), bits(deferredAt.y));
+            }
+        }
+    }
 }
 
 TEST_F(Ed2etTest, ReverseShiftInvertsTheForwardShiftOnTheDemoGrid)
