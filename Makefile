@@ -56,4 +56,4 @@ package: build
 	env -u MAKEFLAGS -u MAKELEVEL cmake --build --preset $(PRESET) --target package
 
 clean:
-	rm -rf build build-debug demo-out
+	rm -rf build build-debug build-asan build-tsan build-fuzz build-windows demo-out
