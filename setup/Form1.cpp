@@ -6,38 +6,29 @@
 #include <QTimer>
 
 #include "Form2.h"
+#include "core/launcher.h"
+#include "core/messages.h"
 #include "formkit.h"
-#include "platform/processstart.h"
-#include "platform/textfile.h"
 #include "prismpicture.h"
-#include "systemfiles.h"
 
 namespace setup {
 
-Form1::Form1(platform::MessageBoxes& boxes, platform::ProcessStarter& starter, int timerInterval, QWidget* parent)
+namespace layout = core::layout::form1;
+
+Form1::Form1(core::MessageBoxes& boxes, core::ProcessStarter& starter, int timerInterval, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       boxes_(boxes), starter_(starter), timerInterval_(timerInterval)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("RUK - 3"));
-    setFont(defaultFont());
-    setClientTwips(*this, 5130, 1980);
+    setUpForm(*this, layout::kForm);
 
     // Created in tab order.
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("RUK - 3 Topografía AutoCAD 2004"), 570, 90,
-                       3675, 270, arial(11.25, true));
-    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("R.U.K."), 600, 1515, 1065, 435,
-                       arial(18, true));
-    LBLinico = makeLabel(this, QStringLiteral("LBLinico"), QStringLiteral("Iniciando programa ......."), 3300, 1710,
-                         1710, 195);
-    Label3 = makeLabel(this, QStringLiteral("Label3"),
-                       QStringLiteral("Aplicación para AutoCAD desarrollada por el equipo RUK. "
-                                      "Contacto: ruk@example.com"),
-                       1860, 690, 2655, 660, arial(8.25, false));
-    // Below the bottom edge of the client area: it only carries the path.
-    Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Label4"), 3645, 2925, 675, 210);
+    Label1 = makeLabel(this, layout::Label1);
+    Label2 = makeLabel(this, layout::Label2);
+    LBLinico = makeLabel(this, layout::LBLinico);
+    Label3 = makeLabel(this, layout::Label3);
+    Label4 = makeLabel(this, layout::Label4);
 
-    Image1 = placed(new QLabel(this), QStringLiteral("Image1"), 600, 495, 1020, 1035);
+    Image1 = placed(new QLabel(this), layout::Image1);
     Image1->setPixmap(QPixmap::fromImage(prismPicture()));
     Image1->setScaledContents(true);
 
@@ -61,31 +52,17 @@ void Form1::Form_Load()
 
 void Form1::Timer1_Timer()
 {
-    using platform::FirstLine;
-    using platform::StartResult;
-
     Timer1->stop();
-    const FirstLine pathFile = platform::readFirstLine(kPathFile);
-    if (pathFile.status == FirstLine::Status::NotFound)
-        return showWizard();
-    if (pathFile.status == FirstLine::Status::Unreadable)
-        return warnAndShowWizard(QStringLiteral("No se puede leer el archivo %1.").arg(kPathFile));
-
-    Label4->setText(pathFile.text);
-    if (Label4->text().isEmpty())
-        return warnAndShowWizard(QStringLiteral("El archivo %1 no contiene la ruta de AutoCAD.").arg(kPathFile));
-
-    const StartResult started = starter_.start(Label4->text());
-    switch (started.status) {
-    case StartResult::Status::Started:
+    const core::Launch launch = core::launchStoredProgram(starter_);
+    if (!launch.storedPath.empty())
+        Label4->setText(qt(launch.storedPath));
+    if (launch.next == core::Launch::Next::End) {
         emit endRequested();
         return;
-    case StartResult::Status::NotFound:
-        return showWizard();
-    case StartResult::Status::Failed:
-        return warnAndShowWizard(
-            QStringLiteral("No se puede iniciar el programa %1: %2").arg(Label4->text(), started.reason));
     }
+    if (!launch.warning.empty())
+        core::warn(boxes_, launch.warning);
+    showWizard();
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -108,12 +85,6 @@ void Form1::showWizard()
     wizard->show();
     wizard_ = wizard;
     close();
-}
-
-void Form1::warnAndShowWizard(const QString& why)
-{
-    warn(boxes_, why);
-    showWizard();
 }
 
 }  // namespace setup

@@ -3,15 +3,17 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "core/layout.h"
+
 class QLabel;
 class QTimer;
 
 namespace setup {
 
-namespace platform {
+namespace core {
 class MessageBoxes;
 class ProcessStarter;
-}  // namespace platform
+}  // namespace core
 
 class Form2;
 
@@ -21,9 +23,9 @@ class Form2;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kDefaultInterval = 3000;
+    static constexpr int kDefaultInterval = core::layout::form1::kTimerInterval;
 
-    Form1(platform::MessageBoxes& boxes, platform::ProcessStarter& starter, int timerInterval = kDefaultInterval,
+    Form1(core::MessageBoxes& boxes, core::ProcessStarter& starter, int timerInterval = kDefaultInterval,
           QWidget* parent = nullptr);
 
     // The wizard this splash opened, while it is open.
@@ -51,10 +53,9 @@ protected:
 private:
     void Form_Load();
     void showWizard();
-    void warnAndShowWizard(const QString& why);
 
-    platform::MessageBoxes& boxes_;
-    platform::ProcessStarter& starter_;
+    core::MessageBoxes& boxes_;
+    core::ProcessStarter& starter_;
     int timerInterval_;
     QPointer<Form2> wizard_;
 };

@@ -1,12 +1,9 @@
 #pragma once
 
 #include <array>
-#include <optional>
 
 #include <QPointer>
 #include <QWidget>
-
-#include "platform/filesystemobject.h"
 
 class QGroupBox;
 class QLabel;
@@ -15,15 +12,11 @@ class QPushButton;
 
 namespace setup {
 
-namespace platform {
+namespace core {
 class MessageBoxes;
 }
 
 class Form3;
-
-// The library folder for a recorded Windows version name (exact, case-sensitive),
-// or an empty text when nothing is to be copied.
-QString libraryFolderFor(const QString& windowsVersion);
 
 // The first-run wizard: shows the recorded Windows version, takes the path of
 // the AutoCAD executable in Text1, stores it in the path file and copies the
@@ -31,7 +24,7 @@ QString libraryFolderFor(const QString& windowsVersion);
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form2(platform::MessageBoxes& boxes, QWidget* parent = nullptr);
+    explicit Form2(core::MessageBoxes& boxes, QWidget* parent = nullptr);
 
     // The locator, while it is open.
     Form3* locator() const;
@@ -53,13 +46,8 @@ protected:
 
 private:
     void Form_Load();
-    bool storePathAndCopyLibrary();
-    std::optional<platform::TextStream> writePath();
-    bool replacePathFile(platform::TextStream& pathFile);
-    void warnPathNotStored(const platform::FsoError& error);
-    bool copyLibrary();
 
-    platform::MessageBoxes& boxes_;
+    core::MessageBoxes& boxes_;
     QPointer<Form3> locator_;
 };
 

@@ -1,51 +1,49 @@
 #include "Form3.h"
 
+#include <filesystem>
+
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include "Form2.h"
+#include "core/messages.h"
+#include "core/nativepath.h"
 #include "formkit.h"
 #include "platform/listboxes.h"
 
 namespace setup {
 
-namespace {
+namespace layout = core::layout::form3;
 
-const QString kExecutable = QStringLiteral("acad.exe");
-
-}  // namespace
-
-Form3::Form3(Form2& wizard, platform::MessageBoxes& boxes, const QStringList& drives)
+Form3::Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<std::string> drives)
     : QWidget(&wizard, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
-      wizard_(wizard), boxes_(boxes), drives_(drives)
+      wizard_(wizard), boxes_(boxes), drives_(std::move(drives))
 {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Explorardor RUK"));
-    setFont(defaultFont());
-    setClientTwips(*this, 5805, 3480);
+    setUpForm(*this, layout::kForm);
 
-    Label1 = makeLabel(this, QStringLiteral("Label1"),
-                       QStringLiteral("Seleccione el archivo acad.exe de la carpeta de instalación de AutoCAD 2004"),
-                       135, 105, 5670, 375);
-
-    Drive1 = placed(new QComboBox(this), QStringLiteral("Drive1"), 337, 570, 2910, 315);
-    Drive1->addItems(drives_);
-    Dir1 = placed(new platform::DirList(this), QStringLiteral("Dir1"), 315, 930, 2895, 2115);
-    File1 = placed(new platform::FileList(this), QStringLiteral("File1"), 3330, 585, 2055, 1455);
-    File1->setPattern(kExecutable);
-    Command1 = makeButton(this, QStringLiteral("Command1"), QStringLiteral("&Aceptar"), 3330, 2130, 2055, 360);
-    Command2 = makeButton(this, QStringLiteral("Command2"), QStringLiteral("&Salir"), 3345, 2670, 2055, 360);
+    Label1 = makeLabel(this, layout::Label1);
+    Drive1 = placed(new QComboBox(this), layout::Drive1);
+    for (const std::string& drive : drives_)
+        Drive1->addItem(qt(drive));
+    Dir1 = placed(new platform::DirList(this), layout::Dir1);
+    File1 = placed(new platform::FileList(this), layout::File1);
+    File1->setPattern(qt(core::kExecutable));
+    Command1 = makeButton(this, layout::Command1);
+    Command2 = makeButton(this, layout::Command2);
     setup::setTabOrder({Drive1, Dir1, File1, Command1, Command2});
+    // Escape leaves the dialog as "&Salir" does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &Form3::Command2_Click);
 
     // The three lists open on the current drive and folder, each on its own.
-    selectDriveOf(QDir::currentPath());
-    Dir1->setPath(QDir::currentPath());
-    File1->setPath(QDir::currentPath());
+    const QString current = qt(core::utf8Of(std::filesystem::current_path()));
+    selectDriveOf(current);
+    Dir1->setPath(current);
+    File1->setPath(current);
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form3::Drive1_Change);
     connect(Dir1, &platform::DirList::Change, this, &Form3::Dir1_Change);
@@ -58,7 +56,7 @@ void Form3::Drive1_Change()
 {
     const QString drive = Drive1->currentText();
     if (!Dir1->setPath(drive)) {
-        warn(boxes_, QStringLiteral("No se puede leer la unidad %1").arg(drive));
+        core::warn(boxes_, core::unreadableDrive(utf8(drive)));
         selectDriveOf(Dir1->path());
     }
 }
@@ -70,13 +68,10 @@ void Form3::Dir1_Change()
 
 void Form3::Command1_Click()
 {
-    if (File1->fileName() != kExecutable) {
-        warn(boxes_, QStringLiteral("Ruta incorrecta"));
+    const std::optional<std::string> path = core::acceptSelection(utf8(File1->path()), utf8(File1->fileName()), boxes_);
+    if (!path)
         return;
-    }
-    // Folder and name are joined as they stand: at the root this gives "//acad.exe",
-    // which still names the file.
-    wizard_.Text1->setText(File1->path() + u'/' + kExecutable);
+    wizard_.Text1->setText(qt(*path));
     close();
 }
 
@@ -88,13 +83,13 @@ void Form3::Command2_Click()
 void Form3::openFolder(const QString& path)
 {
     if (!Dir1->setPath(path))
-        warn(boxes_, QStringLiteral("No se puede leer la carpeta %1").arg(path));
+        core::warn(boxes_, core::unreadableFolder(utf8(path)));
 }
 
 void Form3::selectDriveOf(const QString& path)
 {
     const QSignalBlocker quiet(Drive1);
-    Drive1->setCurrentIndex(Drive1->findText(platform::driveOf(path, drives_)));
+    Drive1->setCurrentIndex(Drive1->findText(qt(core::driveOf(utf8(path), drives_))));
 }
 
 }  // namespace setup

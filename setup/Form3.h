@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QStringList>
+#include <string>
+#include <vector>
+
 #include <QWidget>
 
-#include "platform/drives.h"
+#include "core/locator.h"
 
 class QComboBox;
 class QLabel;
@@ -11,10 +13,13 @@ class QPushButton;
 
 namespace setup {
 
+namespace core {
+class MessageBoxes;
+}
+
 namespace platform {
 class DirList;
 class FileList;
-class MessageBoxes;
 }  // namespace platform
 
 class Form2;
@@ -25,7 +30,7 @@ class Form3 : public QWidget {
     Q_OBJECT
 public:
     // drives: the entries of Drive1, the machine's drives unless a test gives others.
-    Form3(Form2& wizard, platform::MessageBoxes& boxes, const QStringList& drives = platform::driveRoots());
+    Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<std::string> drives = core::driveRoots());
 
     QLabel* Label1;
     QComboBox* Drive1;
@@ -45,8 +50,8 @@ private:
     void selectDriveOf(const QString& path);
 
     Form2& wizard_;
-    platform::MessageBoxes& boxes_;
-    QStringList drives_;
+    core::MessageBoxes& boxes_;
+    std::vector<std::string> drives_;
 };
 
 }  // namespace setup

@@ -6,13 +6,9 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "platform/messagebox.h"
-
 namespace setup {
 
 namespace {
-
-constexpr double kTwipsPerInch = 1440.0;
 
 QScreen& screenOf(const QWidget& widget)
 {
@@ -30,15 +26,29 @@ void widenToText(QLabel& label)
 
 }  // namespace
 
-int twipsToPixels(int twips, const QWidget& widget)
+QString qt(std::string_view utf8)
 {
-    return qRound(twips * screenOf(widget).logicalDotsPerInch() / kTwipsPerInch);
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
-void placeTwips(QWidget& widget, int left, int top, int width, int height)
+std::string utf8(const QString& text)
 {
-    widget.setGeometry(twipsToPixels(left, widget), twipsToPixels(top, widget), twipsToPixels(width, widget),
-                       twipsToPixels(height, widget));
+    return text.toStdString();
+}
+
+int twipsToPixels(int twips, const QWidget& widget)
+{
+    return core::layout::twipsToPixels(twips, screenOf(widget).logicalDotsPerInch());
+}
+
+void place(QWidget& widget, const core::layout::Control& layout)
+{
+    const core::layout::Box& box = layout.box;
+    widget.setObjectName(qt(layout.name));
+    if (layout.font)
+        widget.setFont(arial(*layout.font));
+    widget.setGeometry(twipsToPixels(box.left, widget), twipsToPixels(box.top, widget),
+                       twipsToPixels(box.width, widget), twipsToPixels(box.height, widget));
 }
 
 void setTabOrder(std::initializer_list<QWidget*> controls)
@@ -47,56 +57,45 @@ void setTabOrder(std::initializer_list<QWidget*> controls)
         QWidget::setTabOrder(*it, *(it + 1));
 }
 
-void setClientTwips(QWidget& form, int width, int height)
+void setUpForm(QWidget& form, const core::layout::Form& layout)
 {
-    const QSize size(twipsToPixels(width, form), twipsToPixels(height, form));
+    form.setObjectName(qt(layout.name));
+    form.setWindowTitle(qt(layout.caption));
+    form.setFont(arial(core::layout::kDefaultFont));
+    const QSize size(twipsToPixels(layout.width, form), twipsToPixels(layout.height, form));
     form.setFixedSize(size);
     const QRect available = screenOf(form).availableGeometry();
     form.move(available.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
-QFont arial(double pointSize, bool bold)
+QFont arial(const core::layout::Font& font)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
+    QFont qfont(QStringLiteral("Arial"));
+    qfont.setPointSizeF(font.points);
+    qfont.setBold(font.bold);
+    return qfont;
 }
 
-QFont defaultFont()
-{
-    return arial(8.25, false);
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, int left, int top, int width,
-                  int height, const std::optional<QFont>& font)
+QLabel* makeLabel(QWidget* parent, const core::layout::Control& layout)
 {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
-    label->setText(text);
+    label->setText(qt(layout.text));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (font)
-        label->setFont(*font);
-    placed(label, objectName, left, top, width, height);
+    placed(label, layout);
     label->setWordWrap(label->height() >= 2 * label->fontMetrics().lineSpacing());
     if (!label->wordWrap())
         widenToText(*label);
     return label;
 }
 
-QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption, int left, int top,
-                        int width, int height)
+QPushButton* makeButton(QWidget* parent, const core::layout::Control& layout)
 {
-    auto* button = placed(new QPushButton(caption, parent), objectName, left, top, width, height);
+    auto* button = placed(new QPushButton(qt(layout.text), parent), layout);
     // An auto-default button clicks itself on Enter and keypad Enter while it
     // has the focus; outside a dialog a button is not auto-default by itself.
     button->setAutoDefault(true);
     return button;
-}
-
-void warn(platform::MessageBoxes& boxes, const QString& text)
-{
-    boxes.show(text, platform::Icon::Warning, QStringLiteral("¡Atención!"));
 }
 
 }  // namespace setup

@@ -6,7 +6,7 @@
 
 #include "Form1.h"
 #include "platform/messagebox.h"
-#include "platform/processstart.h"
+#include "core/processstart.h"
 #include "setup_help.h"
 
 int main(int argc, char* argv[])
@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     setup::platform::QtMessageBoxes boxes;
-    setup::platform::DetachedProcessStarter starter;
+    setup::core::SystemProcessStarter starter;
 
     setup::Form1 splash(boxes, starter);
     // The program has been started, or the splash was closed before the

@@ -4,9 +4,7 @@
 
 namespace setup {
 
-// The splash picture: a surveying prism in its holder on a yellow target plate,
-// mounted on a pole. 416 x 365 pixels, 24 bits per pixel, drawn here so that no
-// outside artwork is needed.
+// The splash picture (core::prismPicture) as a 24-bit image.
 QImage prismPicture();
 
 }  // namespace setup

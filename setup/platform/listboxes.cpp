@@ -1,8 +1,9 @@
 #include "platform/listboxes.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QStyle>
+
+#include "core/locator.h"
+#include "formkit.h"
 
 namespace setup::platform {
 
@@ -20,34 +21,22 @@ DirList::DirList(QWidget* parent) : QListWidget(parent)
 
 bool DirList::setPath(const QString& path)
 {
-    const QFileInfo folder(path);
-    if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable())
+    const std::optional<core::FolderView> view = core::listFolder(utf8(path));
+    if (!view)
         return false;
-    const QString absolute = QDir::cleanPath(folder.absoluteFilePath());
     clear();
-    // The chain of open folders, from the root down to the current one.
-    const QStringList parts = absolute.split(u'/', Qt::SkipEmptyParts);
-    addEntry(QStringLiteral("/"), QStringLiteral("/"), 0, true);
-    QString current;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        current += u'/' + parts[i];
-        addEntry(parts[i], current, int(i) + 1, true);
+    int current = 0;
+    for (const core::FolderEntry& entry : view->entries) {
+        auto* item = new QListWidgetItem(QString(entry.depth * 2, u' ') + qt(entry.name), this);
+        item->setIcon(style()->standardIcon(entry.open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
+        item->setData(kPathRole, qt(entry.path));
+        if (entry.open)
+            current = count() - 1;
     }
-    setCurrentRow(count() - 1);
-    const QString prefix = absolute.endsWith(u'/') ? absolute : absolute + u'/';
-    const QDir dir(absolute);
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        addEntry(name, prefix + name, int(parts.size()) + 1, false);
-    path_ = absolute;
+    setCurrentRow(current);
+    path_ = qt(view->path);
     emit Change();
     return true;
-}
-
-void DirList::addEntry(const QString& name, const QString& fullPath, int depth, bool open)
-{
-    auto* item = new QListWidgetItem(QString(depth * 2, u' ') + name, this);
-    item->setIcon(style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
-    item->setData(kPathRole, fullPath);
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {}
@@ -75,8 +64,8 @@ void FileList::refresh()
     clear();
     if (path_.isEmpty())
         return;
-    const QDir dir(path_, pattern_, QDir::Name | QDir::IgnoreCase, QDir::Files | QDir::Hidden);
-    addItems(dir.entryList());
+    for (const std::string& name : core::matchingFiles(utf8(path_), utf8(pattern_)))
+        addItem(qt(name));
 }
 
 }  // namespace setup::platform

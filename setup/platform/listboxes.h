@@ -24,8 +24,6 @@ signals:
     void openRequested(const QString& path);
 
 private:
-    void addEntry(const QString& name, const QString& fullPath, int depth, bool open);
-
     QString path_;
 };
 

@@ -2,18 +2,20 @@
 
 #include <QMessageBox>
 
+#include "formkit.h"
+
 namespace setup::platform {
 
 namespace {
 
-QMessageBox::Icon qtIcon(Icon icon)
+QMessageBox::Icon qtIcon(core::Icon icon)
 {
     switch (icon) {
-    case Icon::Warning:
+    case core::Icon::Warning:
         return QMessageBox::Warning;
-    case Icon::Information:
+    case core::Icon::Information:
         return QMessageBox::Information;
-    case Icon::None:
+    case core::Icon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -21,9 +23,9 @@ QMessageBox::Icon qtIcon(Icon icon)
 
 }  // namespace
 
-void QtMessageBoxes::show(const QString& text, Icon icon, const QString& title)
+void QtMessageBoxes::show(const std::string& text, core::Icon icon, const std::string& title)
 {
-    QMessageBox box(qtIcon(icon), title, text, QMessageBox::Ok);
+    QMessageBox box(qtIcon(icon), qt(title), qt(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

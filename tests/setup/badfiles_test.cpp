@@ -19,7 +19,7 @@
 
 using setup::Form1;
 using setup::Form2;
-using setup::platform::Icon;
+using setup::core::Icon;
 
 namespace {
 
@@ -169,7 +169,7 @@ void BadFilesTest::pathFile_crashesLaunchesGarbageOrHidesTheProblem()
     ScratchDrive c;
     put(c, "ruk.txt", kind, bytes);
     RecordingBoxes boxes;
-    setup::platform::DetachedProcessStarter starter;
+    setup::core::SystemProcessStarter starter;
     Form1 splash(boxes, starter);
     QSignalSpy ended(&splash, &Form1::endRequested);
     splash.Timer1_Timer();
@@ -257,7 +257,7 @@ void BadFilesTest::latin1Path_changedBetweenWizardAndLaunch()
     QCOMPARE(boxes.texts(), QStringList{kCompleted});
     QCOMPARE(c.read("ruk.txt"), onDisk);
 
-    setup::platform::DetachedProcessStarter starter;
+    setup::core::SystemProcessStarter starter;
     Form1 splash(boxes, starter, 0);
     QSignalSpy ended(&splash, &Form1::endRequested);
     QTRY_COMPARE(ended.count(), 1);
@@ -322,7 +322,7 @@ void BadFilesTest::unusableDriveRoot_reportedAsCompleted()
 
 void BadFilesTest::systemFolderIsAFile_reportedAsCompleted()
 {
-    for (const QByteArray version : {QByteArray("WINDOWS XP"), QByteArray("WINDOWS 2000/NT")}) {
+    for (const QByteArray& version : {QByteArray("WINDOWS XP"), QByteArray("WINDOWS 2000/NT")}) {
         const QString system = version == "WINDOWS XP" ? "windows/system" : "winnt/system";
         ScratchDrive c;
         prepare(c, version + "\r\n");

@@ -9,21 +9,21 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "platform/messagebox.h"
-#include "platform/processstart.h"
+#include "core/messages.h"
+#include "core/processstart.h"
 
 struct Message {
     QString text;
-    setup::platform::Icon icon;
+    setup::core::Icon icon;
     QString title;
 };
 
 // Records every message instead of showing a modal box.
-class RecordingBoxes final : public setup::platform::MessageBoxes {
+class RecordingBoxes final : public setup::core::MessageBoxes {
 public:
-    void show(const QString& text, setup::platform::Icon icon, const QString& title) override
+    void show(const std::string& text, setup::core::Icon icon, const std::string& title) override
     {
-        messages.append({text, icon, title});
+        messages.append({QString::fromStdString(text), icon, QString::fromStdString(title)});
     }
     QStringList texts() const
     {
@@ -36,14 +36,14 @@ public:
 };
 
 // Records the programs it is asked to start and answers with a set result.
-class RecordingStarter final : public setup::platform::ProcessStarter {
+class RecordingStarter final : public setup::core::ProcessStarter {
 public:
-    setup::platform::StartResult start(const QString& program) override
+    setup::core::StartResult start(const std::string& program) override
     {
-        started.append(program);
+        started.append(QString::fromStdString(program));
         return result;
     }
-    setup::platform::StartResult result{setup::platform::StartResult::Status::Started, {}};
+    setup::core::StartResult result{setup::core::StartResult::Status::Started, {}};
     QStringList started;
 };
 

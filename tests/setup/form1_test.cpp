@@ -8,8 +8,8 @@
 #include "prismpicture.h"
 
 using setup::Form1;
-using setup::platform::Icon;
-using setup::platform::StartResult;
+using setup::core::Icon;
+using setup::core::StartResult;
 
 class Form1Test : public QObject {
     Q_OBJECT
@@ -181,7 +181,7 @@ void Form1Test::realStart_executableNotRunDetached()
     QFile::setPermissions(c.path("AutoCAD 2004/acad.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     c.write("ruk.txt", "C:\\AutoCAD 2004\\acad.exe\r\n");
     RecordingBoxes boxes;
-    setup::platform::DetachedProcessStarter starter;
+    setup::core::SystemProcessStarter starter;
     Form1 splash(boxes, starter, 0);
     QSignalSpy ended(&splash, &Form1::endRequested);
     QTRY_COMPARE(ended.count(), 1);

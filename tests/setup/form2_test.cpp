@@ -9,7 +9,7 @@
 #include "fakes.h"
 
 using setup::Form2;
-using setup::platform::Icon;
+using setup::core::Icon;
 
 namespace {
 

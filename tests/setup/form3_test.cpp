@@ -54,7 +54,9 @@ void Form3Test::init()
     boxes_.messages.clear();
     wizard_ = new Form2(boxes_);
     wizard_->Text1->setText("typed by the user");
-    locator_ = new Form3(*wizard_, boxes_, {driveA_.path(), driveB_.path(), driveA_.path() + "/not-mounted"});
+    locator_ = new Form3(*wizard_, boxes_,
+                         {driveA_.path().toStdString(), driveB_.path().toStdString(),
+                          (driveA_.path() + "/not-mounted").toStdString()});
     wizard_->show();
     locator_->show();
 }

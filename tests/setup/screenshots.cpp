@@ -15,19 +15,19 @@
 #include "Form2.h"
 #include "Form3.h"
 #include "platform/listboxes.h"
-#include "platform/messagebox.h"
-#include "platform/processstart.h"
+#include "core/messages.h"
+#include "core/processstart.h"
 
 namespace {
 
-class NoBoxes final : public setup::platform::MessageBoxes {
+class NoBoxes final : public setup::core::MessageBoxes {
 public:
-    void show(const QString&, setup::platform::Icon, const QString&) override {}
+    void show(const std::string&, setup::core::Icon, const std::string&) override {}
 };
 
-class NoStart final : public setup::platform::ProcessStarter {
+class NoStart final : public setup::core::ProcessStarter {
 public:
-    setup::platform::StartResult start(const QString&) override { return {}; }
+    setup::core::StartResult start(const std::string&) override { return {}; }
 };
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -79,7 +79,7 @@ int main(int argc, char* argv[])
     splash.Timer1->stop();
     setup::Form2 wizard(boxes);
     wizard.Text1->setText(QStringLiteral("C:\\AutoCAD 2004\\acad.exe"));
-    setup::Form3 locator(wizard, boxes, {QStringLiteral("/")});
+    setup::Form3 locator(wizard, boxes, {"/"});
     locator.File1->setCurrentRow(0);
 
     const bool ok = save(splash, out + QStringLiteral("/form1.png")) &&

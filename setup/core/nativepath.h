@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace setup::core {
+
+// The separator between a folder and a name in the paths setup shows and stores.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+// The file a path names on this machine. On Windows that is the path itself.
+// Elsewhere a Windows path "X:\rest" is mapped onto the folder named by the
+// environment variable RUK_DRIVE_X (drive letter upper-cased), or ~/.ruk/X when
+// that is unset or empty, followed by rest with every backslash turned into a
+// slash; a trailing backslash stays a trailing slash, so a folder stays a
+// folder. Any other text is a native path and is returned unchanged.
+std::string nativePath(std::string_view path);
+
+// The path of a UTF-8 file name, for the standard library's file functions.
+std::filesystem::path fsPath(std::string_view utf8);
+// The UTF-8 text of a path.
+std::string utf8Of(const std::filesystem::path& path);
+
+}  // namespace setup::core

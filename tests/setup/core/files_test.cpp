@@ -1,0 +1,134 @@
+// The system's files: the first line of a text file, the path file written
+// whole or not at all, the library copy, Windows paths on this machine.
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "core/text.h"
+#include "scratch.h"
+
+using namespace setup::core;
+
+TEST(Text, Latin1RoundTripAndRefusal)
+{
+    std::string every;
+    for (int byte = 1; byte < 256; ++byte)
+        every += static_cast<char>(byte);
+    EXPECT_EQ(utf8ToLatin1(latin1ToUtf8(every)), every);
+    EXPECT_EQ(latin1ToUtf8("Topograf\xed" "a"), "Topografía");
+    EXPECT_EQ(utf8ToLatin1("C:\\€\\acad.exe"), std::nullopt);   // beyond Latin-1
+    EXPECT_EQ(utf8ToLatin1("C:\\Ω"), std::nullopt);
+    EXPECT_EQ(utf8ToLatin1("\xc3"), std::nullopt);              // cut short
+    EXPECT_EQ(utf8ToLatin1("\xe9t\xe9"), std::nullopt);         // Latin-1 bytes, not UTF-8
+}
+
+#ifndef _WIN32
+TEST(NativePath, WindowsPathsMapOntoADriveFolder)
+{
+    const std::string home = std::getenv("HOME");
+    ::unsetenv("RUK_DRIVE_D");
+    ::setenv("RUK_DRIVE_C", "/x", 1);
+    EXPECT_EQ(nativePath("c:\\ruk.txt"), "/x/ruk.txt");
+    EXPECT_EQ(nativePath("C:\\AutoCAD 2004\\acad.exe"), "/x/AutoCAD 2004/acad.exe");
+    EXPECT_EQ(nativePath("d:\\a\\b"), home + "/.ruk/D/a/b");
+    EXPECT_EQ(nativePath("/opt/acad\\x"), "/opt/acad\\x");  // native paths unchanged
+    EXPECT_EQ(nativePath(" C:\\a"), " C:\\a");
+    EXPECT_EQ(nativePath("C:a"), "C:a");
+    ::setenv("RUK_DRIVE_C", "/x/", 1);
+    EXPECT_EQ(nativePath("C:\\windows\\system\\"), "/x/windows/system/");  // a folder stays a folder
+    ::unsetenv("RUK_DRIVE_C");
+    EXPECT_EQ(nativePath("c:\\ruk.txt"), home + "/.ruk/C/ruk.txt");
+}
+#endif
+
+TEST(ReadFirstLine, TheFirstLineExactlyAsItStands)
+{
+    ScratchDrive c;
+    const struct {
+        std::string bytes, line;
+    } cases[] = {
+        {"C:\\a\\acad.exe\r\nnext\r\n", "C:\\a\\acad.exe"},
+        {"/opt/acad\nnext\n", "/opt/acad"},
+        {"/opt/acad", "/opt/acad"},
+        {"  C:\\a b\\acad.exe \r\n", "  C:\\a b\\acad.exe "},
+        {"C:\\Topograf\xed" "a\r\n", "C:\\Topografía"},
+        {"", ""},
+        {"\r\nC:\\a\r\n", ""},
+    };
+    for (const auto& [bytes, line] : cases) {
+        c.write("ruk.txt", bytes);
+        const FirstLine first = readFirstLine("c:\\ruk.txt");
+        EXPECT_EQ(first.status, FirstLine::Status::Read) << bytes;
+        EXPECT_EQ(first.text, line);
+    }
+}
+
+TEST(ReadFirstLine, MissingAndUnreadableAreTold)
+{
+    ScratchDrive c;
+    EXPECT_EQ(readFirstLine("c:\\ruk.txt").status, FirstLine::Status::NotFound);
+    fs::create_directories(c.path("ruk.txt"));
+    EXPECT_EQ(readFirstLine("c:\\ruk.txt").status, FirstLine::Status::Unreadable);
+}
+
+TEST(CreateTextFile, ReplacesWithLatin1LineAndCrLf)
+{
+    ScratchDrive c;
+    c.write("ruk.txt", "old line that is longer\r\n");
+    FileSystemObject fso;
+    TextStream stream = fso.CreateTextFile("c:\\ruk.txt", true);
+    stream.WriteLine("C:\\Topografía\\acad.exe");
+    stream.Close();
+    EXPECT_EQ(c.read("ruk.txt"), "C:\\Topograf\xed" "a\\acad.exe\r\n");
+
+    EXPECT_THROW(fso.CreateTextFile("c:\\ruk.txt", false), FsoError);
+    EXPECT_EQ(c.read("ruk.txt"), "C:\\Topograf\xed" "a\\acad.exe\r\n");
+    EXPECT_THROW(fso.CreateTextFile("c:\\no such folder\\ruk.txt", true), FsoError);
+}
+
+TEST(CreateTextFile, OldContentStaysUntilClose)
+{
+    ScratchDrive c;
+    const std::string old = "C:\\old\\acad.exe\r\n";
+    c.write("ruk.txt", old);
+    FileSystemObject fso;
+    {
+        TextStream refused = fso.CreateTextFile("c:\\ruk.txt", true);
+        try {
+            refused.WriteLine("C:\\€\\acad.exe");
+            ADD_FAILURE() << "a character beyond Latin-1 was written";
+        } catch (const FsoError& error) {
+            EXPECT_NE(error.description.find("no se pueden guardar"), std::string::npos) << error.description;
+        }
+        EXPECT_EQ(c.read("ruk.txt"), old);
+    }
+    {
+        TextStream dropped = fso.CreateTextFile("c:\\ruk.txt", true);
+        dropped.WriteLine("C:\\new\\acad.exe");
+        EXPECT_EQ(c.read("ruk.txt"), old);
+    }
+    EXPECT_EQ(c.read("ruk.txt"), old);
+    EXPECT_TRUE(c.strays().empty());
+
+    TextStream kept = fso.CreateTextFile("c:\\ruk.txt", true);
+    kept.WriteLine("C:\\new\\acad.exe");
+    kept.Close();
+    EXPECT_EQ(c.read("ruk.txt"), "C:\\new\\acad.exe\r\n");
+    EXPECT_TRUE(c.strays().empty());
+}
+
+TEST(CopyFile, IntoAFolderOrToANameAndEveryFailureThrows)
+{
+    ScratchDrive c;
+    c.write("ruk/inpout32.dll", "library");
+    c.write("rukcopy/system/inpout32.dll", "an older copy");
+    FileSystemObject fso;
+    fso.CopyFile("c:\\ruk\\inpout32.dll", "C:\\rukcopy\\system\\");
+    EXPECT_EQ(c.read("rukcopy/system/inpout32.dll"), "library");
+    fso.CopyFile("c:\\ruk\\inpout32.dll", "C:\\rukcopy\\renamed.dll");
+    EXPECT_EQ(c.read("rukcopy/renamed.dll"), "library");
+
+    EXPECT_THROW(fso.CopyFile("c:\\ruk\\missing.dll", "C:\\rukcopy\\system\\"), FsoError);
+    EXPECT_THROW(fso.CopyFile("c:\\ruk\\inpout32.dll", "C:\\rukcopy\\missing\\"), FsoError);
+    fs::create_directories(c.path("rukblocked/inpout32.dll"));
+    EXPECT_THROW(fso.CopyFile("c:\\ruk\\inpout32.dll", "C:\\rukblocked\\"), FsoError);
+}

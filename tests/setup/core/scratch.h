@@ -1,0 +1,89 @@
+#pragma once
+// A scratch drive C: for the tests of setup's core, and stand-ins for its interfaces.
+//
+// Elsewhere than on Windows, drive C: is a fresh temporary folder (through
+// RUK_DRIVE_C). On Windows the system's files live on the real drive C:; the
+// tests run in a throw-away Wine prefix, and each test removes what it made there.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/nativepath.h"
+#include "core/processstart.h"
+
+namespace fs = std::filesystem;
+
+class ScratchDrive {
+public:
+    ScratchDrive();
+    ~ScratchDrive();
+    ScratchDrive(const ScratchDrive&) = delete;
+    ScratchDrive& operator=(const ScratchDrive&) = delete;
+
+    // A file or folder on the drive, by its path below the root ("ruk/inpout32.dll").
+    fs::path path(const std::string& relative) const
+    {
+        made_.push_back(relative.substr(0, relative.find('/')));
+        return root_ / setup::core::fsPath(relative);
+    }
+
+    void write(const std::string& relative, const std::string& bytes) const
+    {
+        const fs::path file = path(relative);
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+
+    std::string read(const std::string& relative) const
+    {
+        std::ifstream in(path(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    bool exists(const std::string& relative) const { return fs::exists(path(relative)); }
+
+    // Names in the root that a pending file left behind ("ruk.txt.new…").
+    std::vector<std::string> strays() const
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(root_))
+            if (setup::core::utf8Of(entry.path().filename()).find(".new") != std::string::npos)
+                found.push_back(setup::core::utf8Of(entry.path().filename()));
+        return found;
+    }
+
+private:
+    fs::path root_;
+    mutable std::vector<std::string> made_;
+};
+
+struct Message {
+    std::string text;
+    setup::core::Icon icon;
+    std::string title;
+    bool operator==(const Message&) const = default;
+};
+
+class RecordingBoxes final : public setup::core::MessageBoxes {
+public:
+    void show(const std::string& text, setup::core::Icon icon, const std::string& title) override
+    {
+        messages.push_back({text, icon, title});
+    }
+    std::vector<Message> messages;
+};
+
+class RecordingStarter final : public setup::core::ProcessStarter {
+public:
+    setup::core::StartResult start(const std::string& program) override
+    {
+        started.push_back(program);
+        return result;
+    }
+    setup::core::StartResult result{setup::core::StartResult::Status::Started, {}};
+    std::vector<std::string> started;
+};
