@@ -9,12 +9,13 @@ packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
 # libFuzzer targets; `install-deps.sh bench` adds PROJ, pyproj and numpy, the peers
 # `make bench` compares kovra with; `install-deps.sh windows` adds the mingw-w64
 # cross compiler (POSIX threads, for std::thread) and Wine, for `make windows`
-# and kovra.exe's tests.
+# and the tests of kovra.exe and setup.exe, with a headless X server, a window
+# manager and the tools that drive and photograph setup.exe's windows.
 for group in "$@"; do
   case $group in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(proj-bin proj-data python3-pyproj python3-numpy time) ;;
-    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox xdotool imagemagick x11-utils) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done

@@ -8,6 +8,7 @@
 #   wine_test.sh golden  STATE KOVRA_EXE SOURCE_DIR
 #   wine_test.sh cli     STATE KOVRA_EXE SOURCE_DIR VERSION
 #   wine_test.sh stages  STATE PROBE_EXE SOURCE_DIR   (stage_compare.exe beside it)
+#   wine_test.sh run     STATE EXE                    any test program, its status passed on
 #
 # STATE is a file that holds the prefix's path from setup to cleanup.
 set -uo pipefail
@@ -56,12 +57,16 @@ cleanup)
 esac
 
 program=$3
-source=$4
+source=${4:-}
 [ -f "$state" ] || skip "no Wine prefix (wine missing or its setup skipped)"
 [ -f "$program" ] || skip "$program was not built (cmake --build --preset windows)"
 export WINEPREFIX
 WINEPREFIX=$(cat "$state")
 export KOVRA_MESSAGES=stderr  # never a box that waits in a test
+if [ "$mode" = run ]; then
+  wine "$program"
+  exit $?
+fi
 golden=$source/tests/golden
 failures=0
 checks=0
