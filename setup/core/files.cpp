@@ -98,9 +98,11 @@ void FileSystemObject::CopyFile(std::string_view source, std::string_view destin
             fail("no se encuentra la carpeta", to);
         to += utf8Of(fsPath(from).filename());
     }
-    const auto option = overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    if (!fs::copy_file(fsPath(from), fsPath(to), option, ec))
+    try {
+        copyFile(fsPath(from), fsPath(to), overwrite);
+    } catch (const std::system_error&) {
         fail("no se puede crear o reemplazar el archivo", to);
+    }
 }
 
 }  // namespace setup::core

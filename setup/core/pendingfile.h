@@ -1,4 +1,5 @@
 #pragma once
+// Writing and copying files, the parts that differ between Windows and POSIX systems.
 
 #include <filesystem>
 #include <memory>
@@ -27,5 +28,9 @@ protected:
 private:
     std::filesystem::path target_;
 };
+
+// Copies the file from to the file to, replacing an existing one when
+// overwrite is true. Throws std::system_error.
+void copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
 
 }  // namespace setup::core

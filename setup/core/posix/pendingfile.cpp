@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <system_error>
@@ -91,6 +92,16 @@ private:
 std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target)
 {
     return std::make_unique<PosixPendingFile>(target);
+}
+
+void copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)
+{
+    namespace fs = std::filesystem;
+    try {
+        fs::copy_file(from, to, overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none);
+    } catch (const fs::filesystem_error& error) {
+        throw std::system_error(error.code(), "copy_file");
+    }
 }
 
 }  // namespace setup::core

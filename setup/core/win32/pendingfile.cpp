@@ -87,4 +87,11 @@ std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& ta
     return std::make_unique<Win32PendingFile>(target);
 }
 
+// The standard library's copy over an existing file fails here; the system's own copy does not.
+void copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)
+{
+    if (!CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE))
+        throwLastError("CopyFile");
+}
+
 }  // namespace setup::core
