@@ -1,0 +1,31 @@
+#include "messageboxes.h"
+
+#include <windows.h>
+
+#include "core/text.h"
+
+namespace setup::win32 {
+
+namespace {
+
+UINT iconStyle(core::Icon icon)
+{
+    switch (icon) {
+    case core::Icon::Warning:
+        return MB_ICONWARNING;
+    case core::Icon::Information:
+        return MB_ICONINFORMATION;
+    case core::Icon::None:
+        break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void SystemMessageBoxes::show(const std::string& text, core::Icon icon, const std::string& title)
+{
+    MessageBoxW(GetActiveWindow(), core::widen(text).c_str(), core::widen(title).c_str(), MB_OK | iconStyle(icon));
+}
+
+}  // namespace setup::win32

@@ -1,0 +1,470 @@
+#!/usr/bin/env bash
+# setup.exe under Wine, on a headless X server (Xvfb, openbox), driven with
+# xdotool as a user would. ui_probe.exe reads what the windows show; acad.exe is
+# a stand-in that records how it was started. Every run makes a throw-away Wine
+# prefix, with Wine's own desktop (so that the windows have Windows frames) as
+# large as the X screen. Exit 77 (skipped) with the reason when a tool is missing.
+#
+#   setup_gui_test.sh launch|wizard|locator SETUP_EXE ACAD_EXE PROBE_EXE VERSION
+#   setup_gui_test.sh screenshots           SETUP_EXE ACAD_EXE PROBE_EXE OUTPUT_FOLDER
+set -uo pipefail
+
+mode=$1
+setup_exe=$2
+acad_exe=$3
+probe_exe=$4
+last=${5:-}
+
+skip() {
+  echo "SKIPPED: $*"
+  exit 77
+}
+
+tools=(wine wineboot wineserver Xvfb openbox xdotool)
+[ "$mode" = screenshots ] && tools+=(import convert)
+for tool in "${tools[@]}"; do
+  command -v "$tool" >/dev/null ||
+    skip "$tool is not installed (scripts/install-deps.sh windows installs wine; xvfb, openbox, xdotool, imagemagick)"
+done
+for program in "$setup_exe" "$acad_exe" "$probe_exe"; do
+  [ -f "$program" ] || skip "$program was not built (cmake --build --preset windows)"
+done
+
+# No Wine debug output, no offer to install its .NET or HTML engines, and
+# UTF-8 between the command line and Wine (window titles are not ASCII).
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/setup-wine.XXXXXX")
+export WINEPREFIX=$work/prefix
+c=$WINEPREFIX/drive_c
+pids=()
+setup_pid=
+
+finish() {
+  [ -n "$setup_pid" ] && kill "$setup_pid" 2>/dev/null
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap finish EXIT
+
+failures=0
+checks=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+# check WHAT COMMAND...: one check, failed when the command fails.
+check() {
+  checks=$((checks + 1))
+  local what=$1
+  shift
+  "$@" || fail "$what"
+}
+# expect_text WHAT ACTUAL EXPECTED
+expect_text() {
+  checks=$((checks + 1))
+  [ "$2" == "$3" ] || fail "$1: got [$2], expected [$3]"
+}
+# expect_bytes WHAT FILE EXPECTED_TEXT (printf format)
+expect_bytes() {
+  checks=$((checks + 1))
+  if [ ! -f "$2" ]; then
+    fail "$1: $2 is missing"
+  elif ! cmp -s "$2" <(printf "$3"); then
+    fail "$1: $2 holds [$(od -c "$2" | head -3)]"
+  fi
+}
+
+# --- The X server, its window manager and the prefix ------------------------
+start_display() {
+  local display_file=$work/display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >"$work/xvfb.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+  done
+  [ -s "$display_file" ] || { cat "$work/xvfb.log"; echo "Xvfb did not start"; exit 1; }
+  export DISPLAY=:$(cat "$display_file")
+  openbox >"$work/openbox.log" 2>&1 &
+  pids+=($!)
+}
+
+make_prefix() {
+  local start
+  start=$(date +%s)
+  # wineboot reports its 32-bit half missing (Debian's wine64 alone); that is harmless.
+  if ! wineboot -i >"$work/wineboot.log" 2>&1; then
+    cat "$work/wineboot.log"
+    echo "wineboot failed"
+    exit 1
+  fi
+  # Wine's desktop, the size of the screen: Windows frames and captions, and
+  # screen coordinates that are the X server's.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w
+  # The caption buttons' glyphs; Debian's Wine does not find them by itself.
+  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
+  mkdir -p "$c/ruk" "$c/windows/system" "$c/AutoCAD 2004/Support"
+  cp "$setup_exe" "$c/ruk/setup.exe"
+  printf 'MZ port I/O library stand-in\r\n' >"$c/ruk/inpout32.dll"
+  cp "$acad_exe" "$c/AutoCAD 2004/acad.exe"
+  echo "Wine prefix and display ready in $(($(date +%s) - start)) s"
+}
+
+# --- Driving setup.exe --------------------------------------------------------
+probe() {
+  wine "$probe_exe" "$@"
+}
+
+# start_setup [FOLDER]: setup.exe run in FOLDER, by default C:\ruk (the locator
+# opens there); started_at is the time in ms.
+start_setup() {
+  started_at=$(date +%s%3N)
+  (cd "${1:-$c/ruk}" && exec wine 'C:\ruk\setup.exe') &
+  setup_pid=$!
+}
+
+# setup_ends WHAT SECONDS: setup.exe has ended within SECONDS, with status 0.
+setup_ends() {
+  checks=$((checks + 1))
+  local tenths=$(($2 * 10))
+  while [ "$tenths" -gt 0 ] && kill -0 "$setup_pid" 2>/dev/null; do
+    sleep 0.1
+    tenths=$((tenths - 1))
+  done
+  if kill -0 "$setup_pid" 2>/dev/null; then
+    fail "$1: setup.exe still runs after $2 s (windows: $(probe titles | tr '\n' '|'))"
+    kill "$setup_pid"
+  else
+    wait "$setup_pid"
+    local status=$?
+    [ "$status" -eq 0 ] || fail "$1: setup.exe ended with status $status"
+  fi
+  setup_pid=
+}
+
+# wait_window WHAT TITLE [SECONDS]
+wait_window() {
+  check "$1: no window \"$2\" (windows: $(probe titles | tr '\n' '|'))" probe wait "$2" "${3:-10}"
+}
+
+# centre TITLE CLASS TEXT: "X Y" of that control.
+centre() {
+  probe dump "$1" | awk -F'\t' -v class="$2" -v text="$3" '$1 == class && $3 == text { print $2; exit }'
+}
+
+click_at() {
+  # shellcheck disable=SC2086  # "X Y"
+  xdotool mousemove $1 click 1
+  sleep 0.3
+}
+
+# click TITLE CLASS TEXT: a click on that control.
+click() {
+  local where
+  where=$(centre "$1" "$2" "$3")
+  checks=$((checks + 1))
+  if [ -z "$where" ]; then
+    fail "no $2 \"$3\" in \"$1\""
+    return
+  fi
+  click_at "$where"
+}
+
+# close_window TITLE: a click on the window's close button.
+close_window() {
+  local where
+  where=$(probe close "$1")
+  checks=$((checks + 1))
+  [ -n "$where" ] || { fail "no close button on \"$1\""; return; }
+  click_at "$where"
+}
+
+keys() {
+  xdotool key --delay 80 "$@"
+  sleep 0.3
+}
+
+# focus_is WHAT TITLE CLASS TEXT: the keyboard focus is on that control.
+focus_is() {
+  local focus
+  focus=$(probe focus "$2" | cut -f1,3)
+  expect_text "$1: focus" "$focus" "$3"$'\t'"$4"
+}
+
+# message WHAT TITLE TEXT: a message box TITLE saying TEXT is open; Enter closes it.
+message() {
+  wait_window "$1" "$2" 10
+  checks=$((checks + 1))
+  probe dump "$2" | grep -qF -- "$3" || fail "$1: \"$2\" does not say \"$3\": $(probe dump "$2" | cut -f3 | tr '\n' '|')"
+  keys Return
+  check "$1: \"$2\" still open after Enter" probe gone "$2" 5
+}
+
+# shows WHAT TITLE TEXT: the window TITLE has a control that shows TEXT.
+shows() {
+  checks=$((checks + 1))
+  probe dump "$2" | cut -f3 | grep -qxF -- "$3" || fail "$1: \"$2\" does not show \"$3\""
+}
+
+# text_of TITLE CLASS: the text of its first control of that class.
+text_of() {
+  probe dump "$1" | awk -F'\t' -v class="$2" '$1 == class { print $3; exit }'
+}
+
+# elapsed_at_least WHAT MS
+elapsed_at_least() {
+  local elapsed=$(($(date +%s%3N) - started_at))
+  checks=$((checks + 1))
+  [ "$elapsed" -ge "$2" ] || fail "$1 after $elapsed ms, before $2 ms"
+}
+
+start_display
+make_prefix
+path='C:\AutoCAD 2004\acad.exe'
+path_line='C:\\AutoCAD 2004\\acad.exe\r\n'
+
+case $mode in
+launch)
+  # --help and --version on standard output when it is redirected.
+  wine "$c/ruk/setup.exe" --version >"$work/out.txt"
+  expect_text "--version" "$(od -c <"$work/out.txt")" "$(printf 'setup %s\n' "$last" | od -c)"
+  wine "$c/ruk/setup.exe" --help >"$work/out.txt"
+  expect_text "--help: first line" "$(head -n 1 "$work/out.txt")" "usage: setup"
+
+  # A stored program starts after the splash's three seconds, maximised and
+  # without arguments, and setup ends with no other window.
+  printf "$path_line" >"$c/ruk.txt"
+  marker="$c/AutoCAD 2004/acad-started.txt"
+  start_setup
+  wait_window "start" "RUK - 3"
+  for _ in $(seq 100); do
+    [ -f "$marker" ] && break
+    sleep 0.1
+  done
+  elapsed_at_least "the program started" 3000
+  setup_ends "start" 5
+  expect_bytes "start: the stand-in's record" "$marker" 'show=maximized\ncommand="C:\\AutoCAD 2004\\acad.exe"\n'
+
+  # Closing the splash before then: nothing starts and setup ends.
+  rm -f "$marker"
+  start_setup
+  wait_window "splash closed" "RUK - 3"
+  close_window "RUK - 3"
+  setup_ends "splash closed" 3
+  sleep 3
+  check "splash closed: the program started all the same" test ! -e "$marker"
+
+  # An empty path file: the warning comes first, alone, then the wizard.
+  # Closing the wizard stores nothing and ends setup.
+  : >"$c/ruk.txt"
+  start_setup
+  message "empty path file" "¡Atención!" "no contiene la ruta de AutoCAD"
+  wait_window "empty path file" "Configuración"
+  keys t e x t o
+  close_window "Configuración"
+  setup_ends "wizard closed" 3
+  expect_bytes "wizard closed: path file" "$c/ruk.txt" ''
+  ;;
+wizard)
+  # First run: the wizard after the splash, with the recorded version.
+  printf 'WINDOWS XP\r\n' >"$c/windows.ruk"
+  start_setup
+  wait_window "first run: splash" "RUK - 3"
+  wait_window "first run" "Configuración"
+  elapsed_at_least "the wizard opened" 3000
+  check "first run: the splash is still open" probe gone "RUK - 3" 2
+  shows "first run: Label3" "Configuración" "WINDOWS XP"
+
+  # Tab order Text1, Command1, Command2, round; Shift+Tab back.
+  focus_is "first run" "Configuración" edit ""
+  keys Tab
+  focus_is "Tab" "Configuración" button "...."
+  keys Tab
+  focus_is "Tab Tab" "Configuración" button "Continuar >>"
+  keys shift+Tab
+  focus_is "Shift+Tab" "Configuración" button "...."
+  keys Tab Tab
+  focus_is "Tab round" "Configuración" edit ""
+
+  # Nothing to store: a warning, the wizard stays, no path file.
+  click "Configuración" button "Continuar >>"
+  message "empty path" "¡Atención!" "No hay una ruta definida"
+  check "empty path: the wizard closed" probe wait "Configuración" 1
+  check "empty path: a path file" test ! -e "$c/ruk.txt"
+
+  # A character beyond Latin-1 cannot be stored in the path file.
+  check "set Text1" probe settext "Configuración" edit 'C:\\AutoCAD \u0141\\acad.exe'
+  click "Configuración" button "Continuar >>"
+  message "beyond Latin-1" "¡Atención!" "No se ha podido guardar la ruta"
+  check "beyond Latin-1: a path file" test ! -e "$c/ruk.txt"
+
+  # The path typed; no library to copy: a warning, no path file.
+  probe settext "Configuración" edit ""
+  click "Configuración" edit ""
+  xdotool type --delay 30 "$path"
+  expect_text "typed path" "$(text_of "Configuración" edit)" "$path"
+  mv "$c/ruk/inpout32.dll" "$work/inpout32.dll"
+  click "Configuración" button "Continuar >>"
+  message "no library" "¡Atención!" 'No se ha podido copiar c:\ruk\inpout32.dll'
+  check "no library: a path file" test ! -e "$c/ruk.txt"
+  mv "$work/inpout32.dll" "$c/ruk/inpout32.dll"
+
+  # A path file that cannot be written (a folder has its name).
+  mkdir "$c/ruk.txt"
+  click "Configuración" button "Continuar >>"
+  message "path file a folder" "¡Atención!" "No se ha podido guardar la ruta"
+  check "path file a folder: completed all the same" test -z "$(probe titles | grep -x 'Información')"
+  check "path file a folder: the folder" test -d "$c/ruk.txt"
+  rmdir "$c/ruk.txt"
+
+  # Stored: Enter presses the focused "Continuar >>"; the wizard is gone
+  # before the closing message, and setup ends after it.
+  focus_is "after the warnings" "Configuración" button "Continuar >>"
+  keys Return
+  wait_window "completed" "Información"
+  shows "completed" "Información" "Configuración completada"
+  check "completed: the wizard is still shown" probe gone "Configuración" 1
+  keys Return
+  setup_ends "completed" 5
+  expect_bytes "completed: path file" "$c/ruk.txt" "$path_line"
+  check "completed: library in C:\\windows\\system" cmp -s "$c/ruk/inpout32.dll" "$c/windows/system/inpout32.dll"
+
+  # Windows 2000: the library goes to C:\winnt\system. Enter in Text1 presses
+  # nothing; Tab Tab Enter presses "Continuar >>".
+  rm "$c/ruk.txt"
+  printf 'WINDOWS 2000/NT\r\n' >"$c/windows.ruk"
+  mkdir -p "$c/winnt/system"
+  start_setup
+  wait_window "Windows 2000" "Configuración"
+  shows "Windows 2000: Label3" "Configuración" "WINDOWS 2000/NT"
+  xdotool type --delay 30 "$path"
+  keys Return
+  check "Enter in Text1 pressed a button" probe gone "Información" 1
+  check "Enter in Text1 warned" probe gone "¡Atención!" 0
+  keys Tab Tab Return
+  wait_window "Windows 2000: completed" "Información"
+  keys Return
+  setup_ends "Windows 2000: completed" 5
+  expect_bytes "Windows 2000: path file" "$c/ruk.txt" "$path_line"
+  check "Windows 2000: library in C:\\winnt\\system" cmp -s "$c/ruk/inpout32.dll" "$c/winnt/system/inpout32.dll"
+  ;;
+locator)
+  printf 'WINDOWS XP\r\n' >"$c/windows.ruk"
+  # Drive D: holds a stand-in at its root.
+  mkdir -p "$work/d/Programas"
+  cp "$acad_exe" "$work/d/acad.exe"
+  ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
+  start_setup
+  wait_window "locator" "Configuración"
+
+  # "....": the locator, on the current drive and folder (C:\ruk). A second
+  # click brings the same one to the front.
+  click "Configuración" button "...."
+  wait_window "locator" "Explorardor RUK"
+  shows "locator: drive" "Explorardor RUK" "C:\\"
+  focus_is "locator" "Explorardor RUK" combobox "C:\\"
+  keys Tab
+  checks=$((checks + 1))
+  probe dump "Explorardor RUK" | grep -qP '^item\*\t.*\t *ruk$' || fail "Dir1 is not open on C:\\ruk"
+  click "Configuración" button "...."
+  wait_window "locator again" "Explorardor RUK"
+  expect_text "one locator" "$(probe titles | grep -cx 'Explorardor RUK')" 1
+
+  # Nothing selected: "Ruta incorrecta", and the locator stays.
+  keys alt+a
+  message "nothing selected" "¡Atención!" "Ruta incorrecta"
+  wait_window "nothing selected" "Explorardor RUK" 1
+
+  # Drive D: in Drive1 (typing its letter), acad.exe at its root, Alt+A.
+  click "Explorardor RUK" combobox "C:\\"
+  keys d Return
+  shows "drive D:" "Explorardor RUK" "D:\\"
+  checks=$((checks + 1))
+  probe dump "Explorardor RUK" | grep -qP '^item\t.*\t *Programas$' || fail "Dir1 does not show D:\\Programas"
+  click "Explorardor RUK" item "acad.exe"
+  keys alt+a
+  check "Alt+A: the locator is still open" probe gone "Explorardor RUK" 3
+  expect_text "Text1 from the root of D:" "$(text_of "Configuración" edit)" 'D:\\acad.exe'
+
+  # Escape closes the locator and changes nothing.
+  click "Configuración" button "...."
+  wait_window "Escape" "Explorardor RUK"
+  keys Escape
+  check "Escape: the locator is still open" probe gone "Explorardor RUK" 3
+  expect_text "Escape: Text1" "$(text_of "Configuración" edit)" 'D:\\acad.exe'
+
+  # Up to C:\ and down into C:\AutoCAD 2004 with double clicks; Enter on
+  # "&Aceptar" after Tab from File1.
+  click "Configuración" button "...."
+  wait_window "folders" "Explorardor RUK"
+  where=$(probe dump "Explorardor RUK" | awk -F'\t' '$1 ~ /^item/ && $3 == "C:\\" { print $2; exit }')
+  xdotool mousemove $where click --repeat 2 --delay 80 1
+  sleep 0.5
+  where=$(probe dump "Explorardor RUK" | awk -F'\t' '$1 ~ /^item/ && $3 ~ /^ *AutoCAD 2004$/ { print $2; exit }')
+  checks=$((checks + 1))
+  [ -n "$where" ] || fail "no AutoCAD 2004 in Dir1 after opening C:\\"
+  xdotool mousemove $where click --repeat 2 --delay 80 1
+  sleep 0.5
+  click "Explorardor RUK" item "acad.exe"
+  keys Tab
+  focus_is "File1 Tab" "Explorardor RUK" button "&Aceptar"
+  keys Return
+  check "Enter on &Aceptar: the locator is still open" probe gone "Explorardor RUK" 3
+  expect_text "Text1 from a folder" "$(text_of "Configuración" edit)" "$path"
+
+  # "&Salir" (Alt+S) closes it too; closing the wizard closes the locator.
+  click "Configuración" button "...."
+  wait_window "Salir" "Explorardor RUK"
+  keys alt+s
+  check "Alt+S: the locator is still open" probe gone "Explorardor RUK" 3
+  click "Configuración" button "...."
+  wait_window "wizard closed" "Explorardor RUK"
+  # The locator, dragged by its caption, uncovers the wizard's close button.
+  read -r left top _ < <(probe rect "Explorardor RUK")
+  xdotool mousemove $((left + 80)) $((top + 10)) mousedown 1 mousemove $((left + 80)) $((top + 250)) mouseup 1
+  sleep 0.5
+  close_window "Configuración"
+  setup_ends "wizard closed with the locator open" 3
+  check "wizard closed: a path file" test ! -e "$c/ruk.txt"
+  ;;
+screenshots)
+  out=$last
+  mkdir -p "$out"
+  printf 'WINDOWS XP\r\n' >"$c/windows.ruk"
+  # shot TITLE FILE: the window, cut out of the screen.
+  shot() {
+    local left top right bottom
+    sleep 0.5
+    import -window root "$work/screen.png"
+    read -r left top right bottom < <(probe rect "$1")
+    convert "$work/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$2"
+    echo "wrote $2"
+  }
+  start_setup "$c/AutoCAD 2004"
+  wait_window "screenshots" "RUK - 3"
+  sleep 0.5
+  shot "RUK - 3" "$out/win32-form1.png"
+  wait_window "screenshots" "Configuración"
+  xdotool type --delay 20 "$path"
+  shot "Configuración" "$out/win32-form2.png"
+  probe settext "Configuración" edit ""
+  click "Configuración" button "...."
+  wait_window "screenshots" "Explorardor RUK"
+  shot "Explorardor RUK" "$out/win32-form3.png"
+  ;;
+*)
+  echo "setup_gui_test.sh: unknown mode $mode" >&2
+  exit 2
+  ;;
+esac
+
+echo "$mode: $checks checks, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,237 @@
+// Reads and sets what setup's windows show, from outside, as a screen reader
+// would: the tests drive setup.exe with xdotool and look with this.
+//
+//   ui_probe titles                  the visible top-level windows' titles, one a line
+//   ui_probe wait TITLE SECONDS      waits until a window titled TITLE is visible (status 1: it is not)
+//   ui_probe gone TITLE SECONDS      waits until none is
+//   ui_probe dump TITLE              "window" and each control, one a line: CLASS<TAB>X Y<TAB>TEXT, where
+//                                    X Y is its centre on the screen; a list box's lines follow it as
+//                                    item<TAB>X Y<TAB>TEXT, "item*" for the selected one
+//   ui_probe focus TITLE             the control with the keyboard focus, as a dump line
+//   ui_probe rect TITLE              LEFT TOP RIGHT BOTTOM of the window on the screen
+//   ui_probe close TITLE             X Y of the window's close button
+//   ui_probe settext TITLE CLASS T   sets the text of the first control of that class (\uXXXX in T
+//                                    stands for that character)
+// Classes are given in lower case. Texts are UTF-8.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "core/text.h"
+
+using setup::core::narrow;
+
+namespace {
+
+void print(const std::wstring& line)
+{
+    const std::string text = narrow(line) + "\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+std::wstring textOf(HWND window)
+{
+    wchar_t text[1024] = L"";
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+std::wstring classOf(HWND window)
+{
+    wchar_t name[256] = L"";
+    GetClassNameW(window, name, 256);
+    std::wstring lower(name);
+    for (wchar_t& c : lower)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return lower;
+}
+
+std::wstring centreOf(const RECT& r)
+{
+    return std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2);
+}
+
+std::vector<HWND> topLevelWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            if (IsWindowVisible(window))
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND find(const std::wstring& title)
+{
+    for (HWND window : topLevelWindows())
+        if (textOf(window) == title)
+            return window;
+    return nullptr;
+}
+
+std::vector<HWND> controlsOf(HWND window)
+{
+    std::vector<HWND> controls;
+    EnumChildWindows(
+        window,
+        [](HWND control, LPARAM found) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(control);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&controls));
+    return controls;
+}
+
+std::wstring describe(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    return classOf(control) + L"\t" + centreOf(r) + L"\t" + textOf(control);
+}
+
+void dumpItems(HWND list)
+{
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[1024] = L"";
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        RECT r{};
+        SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        print(std::wstring(i == selected ? L"item*" : L"item") + L"\t" + centreOf(r) + L"\t" + text);
+    }
+}
+
+// The centre of the points of the caption where the window says its close button is.
+bool closeButton(HWND window, POINT& centre)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    long sumX = 0, sumY = 0, hits = 0;
+    for (int y = r.top; y < r.top + 40 && y < r.bottom; ++y)
+        for (int x = r.right - 1; x > r.right - 60 && x >= r.left; --x)
+            if (SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                sumX += x;
+                sumY += y;
+                ++hits;
+            }
+    if (hits == 0)
+        return false;
+    centre = {static_cast<LONG>(sumX / hits), static_cast<LONG>(sumY / hits)};
+    return true;
+}
+
+std::wstring unescape(const std::wstring& text)
+{
+    std::wstring out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, L"\\u") == 0 && i + 6 <= text.size()) {
+            out += static_cast<wchar_t>(std::stoi(text.substr(i + 2, 4), nullptr, 16));
+            i += 5;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+bool waitFor(const std::wstring& title, double seconds, bool visible)
+{
+    for (DWORD start = GetTickCount();; Sleep(100)) {
+        if ((find(title) != nullptr) == visible)
+            return true;
+        if (GetTickCount() - start > seconds * 1000)
+            return false;
+    }
+}
+
+int run(const std::vector<std::wstring>& args)
+{
+    const std::wstring& command = args.size() > 1 ? args[1] : L"";
+    if (command == L"titles") {
+        for (HWND window : topLevelWindows())
+            if (!textOf(window).empty())
+                print(textOf(window));
+        return 0;
+    }
+    if (args.size() < 3)
+        return 2;
+    const std::wstring& title = args[2];
+    if ((command == L"wait" || command == L"gone") && args.size() == 4)
+        return waitFor(title, std::stod(args[3]), command == L"wait") ? 0 : 1;
+    HWND window = find(title);
+    if (!window) {
+        print(L"no window " + title);
+        return 1;
+    }
+    if (command == L"dump") {
+        RECT r;
+        GetWindowRect(window, &r);
+        print(L"window\t" + centreOf(r) + L"\t" + title);
+        for (HWND control : controlsOf(window)) {
+            print(describe(control));
+            if (classOf(control) == L"listbox")
+                dumpItems(control);
+        }
+        return 0;
+    }
+    if (command == L"focus") {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        print(info.hwndFocus ? describe(info.hwndFocus) : L"none");
+        return 0;
+    }
+    if (command == L"rect") {
+        RECT r;
+        GetWindowRect(window, &r);
+        print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+              std::to_wstring(r.bottom));
+        return 0;
+    }
+    if (command == L"close") {
+        POINT centre;
+        if (!closeButton(window, centre))
+            return 1;
+        print(std::to_wstring(centre.x) + L" " + std::to_wstring(centre.y));
+        return 0;
+    }
+    if (command == L"settext" && args.size() == 5) {
+        for (HWND control : controlsOf(window))
+            if (classOf(control) == args[3]) {
+                const std::wstring text = unescape(args[4]);
+                SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+                return 0;
+            }
+        return 1;
+    }
+    return 2;
+}
+
+}  // namespace
+
+int main()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    const std::vector<std::wstring> args(argv, argv + count);
+    LocalFree(argv);
+    const int status = run(args);
+    if (status == 2)
+        std::fputs("usage: ui_probe titles | wait|gone TITLE SECONDS | dump|focus|rect|close TITLE | "
+                   "settext TITLE CLASS TEXT\n",
+                   stderr);
+    return status;
+}
