@@ -178,6 +178,17 @@ click() {
   click_at "$where"
 }
 
+# open_folder NAME: a double click on the folder NAME in the locator's Dir1.
+open_folder() {
+  local where
+  where=$(probe dump "Explorardor RUK" | awk -F'\t' -v name="$1" '{ t = $3; sub(/^ +/, "", t) } $1 ~ /^item/ && t == name { print $2; exit }')
+  checks=$((checks + 1))
+  [ -n "$where" ] || { fail "no folder $1 in Dir1"; return; }
+  # shellcheck disable=SC2086  # "X Y"
+  xdotool mousemove $where click --repeat 2 --delay 80 1
+  sleep 0.5
+}
+
 # close_window TITLE: a click on the window's close button.
 close_window() {
   local where
@@ -257,6 +268,7 @@ launch)
   rm -f "$marker"
   start_setup
   wait_window "splash closed" "RUK - 3"
+  expect_text "splash: client area" "$(probe client "RUK - 3")" "342 132"
   close_window "RUK - 3"
   setup_ends "splash closed" 3
   sleep 3
@@ -272,6 +284,19 @@ launch)
   close_window "Configuración"
   setup_ends "wizard closed" 3
   expect_bytes "wizard closed: path file" "$c/ruk.txt" ''
+
+  # At 144 dots per inch the forms are half as large again.
+  rm "$c/ruk.txt"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w
+  start_setup
+  wait_window "144 dpi" "RUK - 3"
+  expect_text "144 dpi: splash's client area" "$(probe client "RUK - 3")" "513 198"
+  wait_window "144 dpi" "Configuración"
+  expect_text "144 dpi: wizard's client area" "$(probe client "Configuración")" "563 354"
+  close_window "Configuración"
+  setup_ends "144 dpi" 3
   ;;
 wizard)
   # First run: the wizard after the splash, with the recorded version.
@@ -280,6 +305,7 @@ wizard)
   wait_window "first run: splash" "RUK - 3"
   wait_window "first run" "Configuración"
   elapsed_at_least "the wizard opened" 3000
+  expect_text "first run: client area" "$(probe client "Configuración")" "375 236"
   check "first run: the splash is still open" probe gone "RUK - 3" 2
   shows "first run: Label3" "Configuración" "WINDOWS XP"
 
@@ -358,10 +384,11 @@ wizard)
   ;;
 locator)
   printf 'WINDOWS XP\r\n' >"$c/windows.ruk"
-  # Drive D: holds a stand-in at its root.
-  mkdir -p "$work/d/Programas"
+  # Drive D: holds a stand-in at its root; drive E: cannot be read.
+  mkdir -p "$work/d/Programas" "$c/ruk/Borrada"
   cp "$acad_exe" "$work/d/acad.exe"
   ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
+  ln -s "$work/nothing" "$WINEPREFIX/dosdevices/e:"
   start_setup
   wait_window "locator" "Configuración"
 
@@ -369,6 +396,7 @@ locator)
   # click brings the same one to the front.
   click "Configuración" button "...."
   wait_window "locator" "Explorardor RUK"
+  expect_text "locator: client area" "$(probe client "Explorardor RUK")" "387 232"
   shows "locator: drive" "Explorardor RUK" "C:\\"
   focus_is "locator" "Explorardor RUK" combobox "C:\\"
   keys Tab
@@ -382,6 +410,20 @@ locator)
   keys alt+a
   message "nothing selected" "¡Atención!" "Ruta incorrecta"
   wait_window "nothing selected" "Explorardor RUK" 1
+
+  # A drive that cannot be read: a warning, and Drive1 back on drive C:.
+  click "Explorardor RUK" combobox "C:\\"
+  keys e
+  message "drive E:" "¡Atención!" 'No se puede leer la unidad E:\'
+  expect_text "drive E: Drive1" "$(text_of "Explorardor RUK" combobox)" 'C:\'
+
+  # A folder removed since it was listed: a warning, and the list stays.
+  lists() { probe dump "Explorardor RUK" | awk -F'\t' '$1 ~ /^item/ { print $3 }'; }
+  before=$(lists)
+  rmdir "$c/ruk/Borrada"
+  open_folder Borrada
+  message "folder gone" "¡Atención!" 'No se puede leer la carpeta C:\ruk\Borrada'
+  expect_text "folder gone: the lists" "$(lists)" "$before"
 
   # Drive D: in Drive1 (typing its letter), acad.exe at its root, Alt+A.
   click "Explorardor RUK" combobox "C:\\"
@@ -405,14 +447,8 @@ locator)
   # "&Aceptar" after Tab from File1.
   click "Configuración" button "...."
   wait_window "folders" "Explorardor RUK"
-  where=$(probe dump "Explorardor RUK" | awk -F'\t' '$1 ~ /^item/ && $3 == "C:\\" { print $2; exit }')
-  xdotool mousemove $where click --repeat 2 --delay 80 1
-  sleep 0.5
-  where=$(probe dump "Explorardor RUK" | awk -F'\t' '$1 ~ /^item/ && $3 ~ /^ *AutoCAD 2004$/ { print $2; exit }')
-  checks=$((checks + 1))
-  [ -n "$where" ] || fail "no AutoCAD 2004 in Dir1 after opening C:\\"
-  xdotool mousemove $where click --repeat 2 --delay 80 1
-  sleep 0.5
+  open_folder 'C:\\'
+  open_folder "AutoCAD 2004"
   click "Explorardor RUK" item "acad.exe"
   keys Tab
   focus_is "File1 Tab" "Explorardor RUK" button "&Aceptar"

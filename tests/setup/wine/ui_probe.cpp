@@ -9,6 +9,7 @@
 //                                    item<TAB>X Y<TAB>TEXT, "item*" for the selected one
 //   ui_probe focus TITLE             the control with the keyboard focus, as a dump line
 //   ui_probe rect TITLE              LEFT TOP RIGHT BOTTOM of the window on the screen
+//   ui_probe client TITLE            WIDTH HEIGHT of its client area
 //   ui_probe close TITLE             X Y of the window's close button
 //   ui_probe settext TITLE CLASS T   sets the text of the first control of that class (\uXXXX in T
 //                                    stands for that character)
@@ -200,6 +201,12 @@ int run(const std::vector<std::wstring>& args)
               std::to_wstring(r.bottom));
         return 0;
     }
+    if (command == L"client") {
+        RECT r;
+        GetClientRect(window, &r);
+        print(std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom));
+        return 0;
+    }
     if (command == L"close") {
         POINT centre;
         if (!closeButton(window, centre))
@@ -230,7 +237,7 @@ int main()
     LocalFree(argv);
     const int status = run(args);
     if (status == 2)
-        std::fputs("usage: ui_probe titles | wait|gone TITLE SECONDS | dump|focus|rect|close TITLE | "
+        std::fputs("usage: ui_probe titles | wait|gone TITLE SECONDS | dump|focus|rect|client|close TITLE | "
                    "settext TITLE CLASS TEXT\n",
                    stderr);
     return status;
