@@ -474,6 +474,13 @@ locator)
 screenshots)
   out=$last
   mkdir -p "$out"
+  # Arial as on Windows: Liberation Sans has its metrics. (The tests run
+  # without it, on the fallback font.)
+  if fc-list | grep -q 'Liberation Sans'; then
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1
+    wineserver -k 2>/dev/null
+    wineserver -w
+  fi
   printf 'WINDOWS XP\r\n' >"$c/windows.ruk"
   # shot TITLE FILE: the window, cut out of the screen.
   shot() {
