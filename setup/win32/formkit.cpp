@@ -71,6 +71,11 @@ HFONT fontFor(const layout::Font& font)
     return made;
 }
 
+HFONT fontOf(const layout::Control& control)
+{
+    return fontFor(control.font.value_or(layout::kDefaultFont));
+}
+
 int lineHeight(HFONT font)
 {
     HDC screen = GetDC(nullptr);
@@ -163,18 +168,18 @@ HWND addControl(HWND form, const wchar_t* className, DWORD style, DWORD exStyle,
                 int id, layout::Box frame)
 {
     const layout::Box& box = control.box;
-    HWND window = CreateWindowExW(exStyle, className, core::widen(control.text).c_str(), WS_CHILD | WS_VISIBLE | style,
+    const std::wstring text = core::widen(control.text);
+    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    HWND window = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
                                   pixels(frame.left) + pixels(box.left), pixels(frame.top) + pixels(box.top),
-                                  pixels(box.width), pixels(box.height), form,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control.font.value_or(layout::kDefaultFont))),
-                 FALSE);
+                                  pixels(box.width), pixels(box.height), form, menu, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(control)), FALSE);
     return window;
 }
 
 HWND addLabel(HWND form, const layout::Control& control, layout::Box frame)
 {
-    const bool wraps = pixels(control.box.height) >= 2 * lineHeight(fontFor(control.font.value_or(layout::kDefaultFont)));
+    const bool wraps = pixels(control.box.height) >= 2 * lineHeight(fontOf(control));
     return addControl(form, L"STATIC", (wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, 0, control, -1, frame);
 }
 
@@ -185,10 +190,14 @@ HWND addButton(HWND form, const layout::Control& control, int id, layout::Box fr
 
 void followFocus(WPARAM wParam, LPARAM lParam)
 {
+    // Other controls' notifications share these codes (CBN_DROPDOWN is
+    // BN_KILLFOCUS): only push buttons are meant.
     const WORD notification = HIWORD(wParam);
-    if (notification == BN_SETFOCUS || notification == BN_KILLFOCUS)
-        SendMessageW(reinterpret_cast<HWND>(lParam), BM_SETSTYLE,
-                     notification == BN_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    HWND control = reinterpret_cast<HWND>(lParam);
+    if ((notification != BN_SETFOCUS && notification != BN_KILLFOCUS) || !control ||
+        !(SendMessageW(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return;
+    SendMessageW(control, BM_SETSTYLE, notification == BN_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 std::string textOf(HWND window)

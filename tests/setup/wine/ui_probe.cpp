@@ -4,6 +4,7 @@
 //   ui_probe titles                  the visible top-level windows' titles, one a line
 //   ui_probe wait TITLE SECONDS      waits until a window titled TITLE is visible (status 1: it is not)
 //   ui_probe gone TITLE SECONDS      waits until none is
+//   ui_probe active TITLE SECONDS    waits until it is the foreground window, which takes the keys
 //   ui_probe dump TITLE              "window" and each control, one a line: CLASS<TAB>X Y<TAB>TEXT, where
 //                                    X Y is its centre on the screen; a list box's lines follow it as
 //                                    item<TAB>X Y<TAB>TEXT, "item*" for the selected one
@@ -147,10 +148,13 @@ std::wstring unescape(const std::wstring& text)
     return out;
 }
 
-bool waitFor(const std::wstring& title, double seconds, bool visible)
+enum class Wanted { Visible, Gone, Active };
+
+bool waitFor(const std::wstring& title, double seconds, Wanted wanted)
 {
     for (DWORD start = GetTickCount();; Sleep(100)) {
-        if ((find(title) != nullptr) == visible)
+        HWND window = find(title);
+        if (wanted == Wanted::Gone ? !window : window && (wanted == Wanted::Visible || window == GetForegroundWindow()))
             return true;
         if (GetTickCount() - start > seconds * 1000)
             return false;
@@ -169,8 +173,10 @@ int run(const std::vector<std::wstring>& args)
     if (args.size() < 3)
         return 2;
     const std::wstring& title = args[2];
-    if ((command == L"wait" || command == L"gone") && args.size() == 4)
-        return waitFor(title, std::stod(args[3]), command == L"wait") ? 0 : 1;
+    if ((command == L"wait" || command == L"gone" || command == L"active") && args.size() == 4) {
+        const Wanted wanted = command == L"wait" ? Wanted::Visible : command == L"gone" ? Wanted::Gone : Wanted::Active;
+        return waitFor(title, std::stod(args[3]), wanted) ? 0 : 1;
+    }
     HWND window = find(title);
     if (!window) {
         print(L"no window " + title);
@@ -237,7 +243,7 @@ int main()
     LocalFree(argv);
     const int status = run(args);
     if (status == 2)
-        std::fputs("usage: ui_probe titles | wait|gone TITLE SECONDS | dump|focus|rect|client|close TITLE | "
+        std::fputs("usage: ui_probe titles | wait|gone|active TITLE SECONDS | dump|focus|rect|client|close TITLE | "
                    "settext TITLE CLASS TEXT\n",
                    stderr);
     return status;
