@@ -418,7 +418,12 @@ locator)
   expect_text "locator: client area" "$(probe client "Explorardor RUK")" "387 232"
   shows "locator: drive" "Explorardor RUK" "C:\\"
   focus_is "locator" "Explorardor RUK" combobox "C:\\"
-  keys Tab
+  # Tab order: Drive1, Dir1, File1, "&Aceptar", "&Salir", and round.
+  mapfile -t stops < <(probe dump "Explorardor RUK" | grep -P '^(combobox|listbox|button)\t')
+  for i in 1 2 3 4 0; do
+    keys Tab
+    expect_text "locator: Tab to ${stops[$i]}" "$(probe focus "Explorardor RUK")" "${stops[$i]}"
+  done
   checks=$((checks + 1))
   probe dump "Explorardor RUK" | grep -qP '^item\*\t.*\t *ruk$' || fail "Dir1 is not open on C:\\ruk"
   # (The locator stands in front of its owner, over "....", until it is moved.)
