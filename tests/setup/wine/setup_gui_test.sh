@@ -299,6 +299,8 @@ launch)
   # Closing the wizard stores nothing and ends setup.
   : >"$c/ruk.txt"
   start_setup
+  wait_window "empty path file" "¡Atención!"
+  check "empty path file: the wizard is open before the warning is read" probe gone "Configuración" 0
   message "empty path file" "¡Atención!" "no contiene la ruta de AutoCAD"
   wait_window "empty path file" "Configuración"
   keys t e x t o
