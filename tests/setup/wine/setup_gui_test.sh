@@ -97,8 +97,11 @@ start_display() {
 make_prefix() {
   local start
   start=$(date +%s)
-  # wineboot reports its 32-bit half missing (Debian's wine64 alone); that is harmless.
-  if ! wineboot -i >"$work/wineboot.log" 2>&1; then
+  # wineboot reports its 32-bit half missing (Debian's wine64 alone); that is
+  # harmless. Once in a while, beside other Wine prefixes being made, it cannot
+  # load kernel32.dll: then a second try on a fresh prefix.
+  if ! wineboot -i >"$work/wineboot.log" 2>&1 &&
+    ! { rm -rf "$WINEPREFIX" && wineboot -i >"$work/wineboot.log" 2>&1; }; then
     cat "$work/wineboot.log"
     echo "wineboot failed"
     exit 1
@@ -178,7 +181,8 @@ click() {
   click_at "$where"
 }
 
-# open_folder NAME: a double click on the folder NAME in the locator's Dir1.
+# open_folder NAME [enter]: a double click on the folder NAME in the locator's
+# Dir1, or a click on it and Enter.
 open_folder() {
   local where
   where=$(probe dump "Explorardor RUK" |
@@ -186,7 +190,11 @@ open_folder() {
   checks=$((checks + 1))
   [ -n "$where" ] || { fail "no folder $1 in Dir1"; return; }
   # shellcheck disable=SC2086  # "X Y"
-  xdotool mousemove $where click --repeat 2 --delay 80 1
+  if [ "${2:-}" = enter ]; then
+    xdotool mousemove $where click 1 sleep 0.3 key Return
+  else
+    xdotool mousemove $where click --repeat 2 --delay 80 1
+  fi
   sleep 0.5
 }
 
@@ -471,12 +479,12 @@ locator)
   check "Escape: the locator is still open" probe gone "Explorardor RUK" 3
   expect_text "Escape: Text1" "$(text_of "Configuración" edit)" 'D:\\acad.exe'
 
-  # Up to C:\ and down into C:\AutoCAD 2004 with double clicks; Enter on
-  # "&Aceptar" after Tab from File1.
+  # Up to C:\ with a double click, down into C:\AutoCAD 2004 with a click and
+  # Enter; Enter on "&Aceptar" after Tab from File1.
   click "Configuración" button "...."
   wait_window "folders" "Explorardor RUK"
   open_folder 'C:\\'
-  open_folder "AutoCAD 2004"
+  open_folder "AutoCAD 2004" enter
   click "Explorardor RUK" item "acad.exe"
   keys Tab
   focus_is "File1 Tab" "Explorardor RUK" button "&Aceptar"
