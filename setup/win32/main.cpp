@@ -71,8 +71,7 @@ int main(int argc, char* argv[])
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    setup::win32::SystemMessageBoxes boxes;
     setup::core::SystemProcessStarter starter;
-    setup::win32::Form1::open(boxes, starter);
+    setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter);
     return runForms();
 }

@@ -21,11 +21,21 @@ UINT iconStyle(core::Icon icon)
     return 0;
 }
 
+class SystemMessageBoxes final : public core::MessageBoxes {
+public:
+    void show(const std::string& text, core::Icon icon, const std::string& title) override
+    {
+        MessageBoxW(GetActiveWindow(), core::widen(text).c_str(), core::widen(title).c_str(),
+                    MB_OK | iconStyle(icon));
+    }
+};
+
 }  // namespace
 
-void SystemMessageBoxes::show(const std::string& text, core::Icon icon, const std::string& title)
+core::MessageBoxes& systemMessageBoxes()
 {
-    MessageBoxW(GetActiveWindow(), core::widen(text).c_str(), core::widen(title).c_str(), MB_OK | iconStyle(icon));
+    static SystemMessageBoxes boxes;
+    return boxes;
 }
 
 }  // namespace setup::win32

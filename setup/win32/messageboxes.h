@@ -4,11 +4,8 @@
 
 namespace setup::win32 {
 
-// The system's message box, modal to the setup window that is active (or to
+// The system's message boxes: modal to the setup window that is active (or to
 // none), with the OK button only.
-class SystemMessageBoxes final : public core::MessageBoxes {
-public:
-    void show(const std::string& text, core::Icon icon, const std::string& title) override;
-};
+core::MessageBoxes& systemMessageBoxes();
 
 }  // namespace setup::win32
