@@ -38,8 +38,9 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@scripts/ci-fuzz.sh $(FUZZ_SECONDS)
 
-# Not part of `make test`: kovra.exe for Windows, cross-compiled with mingw-w64
-# (build-windows/kovra/kovra.exe); `ctest --preset windows` tests it under Wine.
+# Not part of `make test`: kovra.exe and setup.exe for Windows, cross-compiled
+# with mingw-w64 (build-windows/kovra/kovra.exe, build-windows/setup/win32/setup.exe);
+# `ctest --preset windows` tests them under Wine.
 windows:
 	@scripts/install-deps.sh windows
 	cmake --preset windows >/dev/null

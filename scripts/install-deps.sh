@@ -15,7 +15,7 @@ for group in "$@"; do
   case $group in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(proj-bin proj-data python3-pyproj python3-numpy time) ;;
-    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox xdotool imagemagick x11-utils) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox xdotool imagemagick) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done
