@@ -25,8 +25,10 @@ class SystemMessageBoxes final : public core::MessageBoxes {
 public:
     void show(const std::string& text, core::Icon icon, const std::string& title) override
     {
+        // In front even when it has no window of setup's to stand on (the
+        // completion message comes after the wizard is hidden).
         MessageBoxW(GetActiveWindow(), core::widen(text).c_str(), core::widen(title).c_str(),
-                    MB_OK | iconStyle(icon));
+                    MB_OK | MB_SETFOREGROUND | iconStyle(icon));
     }
 };
 
