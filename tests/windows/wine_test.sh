@@ -16,10 +16,8 @@ set -uo pipefail
 mode=$1
 state=$2
 
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 # Headless: no Wine debug output, no window (without a display a message box
 # cannot open and kovra writes the line instead), and no offer to install
@@ -68,14 +66,6 @@ if [ "$mode" = run ]; then
   exit $?
 fi
 golden=$source/tests/golden
-failures=0
-checks=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
 # expect_same WHAT ACTUAL_FILE EXPECTED_FILE
 expect_same() {
   checks=$((checks + 1))
@@ -83,12 +73,6 @@ expect_same() {
     fail "$1 differs from $3:"
     diff <(od -c "$3") <(od -c "$2") | head -20
   fi
-}
-
-# expect_text WHAT ACTUAL EXPECTED (strings)
-expect_text() {
-  checks=$((checks + 1))
-  [ "$2" == "$3" ] || fail "$1: got [$2], expected [$3]"
 }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-wine-run.XXXXXX")
@@ -236,5 +220,4 @@ stages)
   ;;
 esac
 
-echo "$mode: $checks checks, $failures failed"
-[ "$failures" -eq 0 ]
+report "$mode"

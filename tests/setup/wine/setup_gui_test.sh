@@ -15,10 +15,8 @@ acad_exe=$3
 probe_exe=$4
 last=${5:-}
 
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
+# shellcheck source=../../windows/checks.sh
+. "$(dirname "$0")/../../windows/checks.sh"
 
 tools=(wine wineboot wineserver Xvfb openbox xdotool)
 [ "$mode" = screenshots ] && tools+=(import convert)
@@ -51,24 +49,6 @@ finish() {
 }
 trap finish EXIT
 
-failures=0
-checks=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-# check WHAT COMMAND...: one check, failed when the command fails.
-check() {
-  checks=$((checks + 1))
-  local what=$1
-  shift
-  "$@" || fail "$what"
-}
-# expect_text WHAT ACTUAL EXPECTED
-expect_text() {
-  checks=$((checks + 1))
-  [ "$2" == "$3" ] || fail "$1: got [$2], expected [$3]"
-}
 # expect_bytes WHAT FILE EXPECTED_TEXT (printf format)
 expect_bytes() {
   checks=$((checks + 1))
@@ -545,5 +525,4 @@ screenshots)
   ;;
 esac
 
-echo "$mode: $checks checks, $failures failed"
-[ "$failures" -eq 0 ]
+report "$mode"
