@@ -53,10 +53,9 @@ void pointsFromInput(const uint8_t* data, size_t size, std::vector<Point>& point
 
 bool lookupFails(const Grid& grid, const Point& p, bool reverse)
 {
-    kovra::CellPosition where;
     try {
-        const kovra::LonLat shifted = reverse ? kovra::invertGrid(grid, p.lonSeconds, p.latSeconds, where)
-                                              : kovra::interpolateGrid(grid, p.lonSeconds, p.latSeconds, where);
+        const auto [shifted, where] = reverse ? kovra::invertGrid(grid, p.lonSeconds, p.latSeconds)
+                                              : kovra::interpolateGrid(grid, p.lonSeconds, p.latSeconds);
         require(std::isfinite(shifted.lon) && std::isfinite(shifted.lat), "a lookup gave a non-finite result");
         const bool outside = shifted.lon == 0 && shifted.lat == 0;
         require(outside || where.subGrid >= 0, "a shifted point without a sub-grid");
@@ -71,14 +70,13 @@ bool lookupFails(const Grid& grid, const Point& p, bool reverse)
 
 void shiftStage(const Grid& grid, const Point& p, const char* datum)
 {
-    kovra::Variables state;
-    state.sourceDatum = datum;
+    kovra::RunSettings run;
+    run.sourceDatum = datum;
     try {
-        const kovra::Shift shift = kovra::ed2et(p.latSeconds / 3600, p.lonSeconds / 3600, state, grid);
+        const kovra::Shift shift = kovra::ed2et(p.latSeconds / 3600, p.lonSeconds / 3600, run, grid);
         require(std::isfinite(shift.seconds.lon) && std::isfinite(shift.seconds.lat),
                 "ed2et passed a non-finite position on");
         require(shift.seconds.lon * shift.seconds.lat != 0, "ed2et passed a point outside the grid on");
-        require(state.gridFileName == kovra::kGridFileName, "ed2et did not name the grid file");
     } catch (const platform::RunError&) {
         // Outside the grid, or a wrong value in it: the point is skipped.
     }

@@ -13,10 +13,6 @@ namespace {
 using platform::BinFile;
 using platform::checked32;
 
-constexpr int32_t kNodeBytes = 16;
-constexpr int64_t kLonShiftAt = 4;  // in a node record, after the latitude shift
-
-constexpr int32_t kMaxSubGrids = 150;
 constexpr double kNoSpacing = 1000000;  // a sub-grid this coarse is never chosen
 constexpr int kIterations = 15;
 
@@ -35,34 +31,30 @@ struct Cell {
     int32_t row, col;
 };
 
-// The lookup is compiled twice: with every floating-point check, and for a
-// run whose checks are deferred to the end of the point's chain (see
-// fp::beginIf), where it does the same arithmetic and nothing else.
-
 // The cell of the point in a sub-grid, if the sub-grid holds it. A point on
 // S_LAT or E_LONG is inside; one on N_LAT or W_LONG is not.
-template <bool checked>
+template <fp::CheckPolicy Policy>
 std::optional<Cell> cellIn(const SubGrid& g, int index, double lambda, double phi)
 {
     if (g.headerError) throw *g.headerError;
-    const int32_t row = cellIndex(spacingsBetween<checked>(phi, g.sLat, g.latInc));
-    const int32_t col = cellIndex(spacingsBetween<checked>(lambda, g.eLong, g.longInc));
+    const int32_t row = cellIndex(spacingsBetween<Policy>(phi, g.sLat, g.latInc));
+    const int32_t col = cellIndex(spacingsBetween<Policy>(lambda, g.eLong, g.longInc));
     if (row >= 1 && col >= 1 && row < g.rows && col < g.cols) return Cell{&g, index, row, col};
     return std::nullopt;
 }
 
 // Scans the sub-grids in file order and keeps the one with the strictly finest
 // LAT_INC that holds the point; ties go to the earlier one, LONG_INC plays no
-// part. Only 150 sub-grids fit: a grid that declares more fails every lookup
+// part. Only kMaxSubGrids fit: a grid that declares more fails every lookup
 // once those are scanned.
-template <bool checked>
+template <fp::CheckPolicy Policy>
 std::optional<Cell> findCell(const Grid& grid, double lambda, double phi)
 {
     double best = kNoSpacing;
     std::optional<Cell> chosen;
     const std::vector<SubGrid>& subGrids = grid.subGrids();
     for (int i = 0; i < static_cast<int>(subGrids.size()); ++i) {
-        const std::optional<Cell> cell = cellIn<checked>(subGrids[i], i, lambda, phi);
+        const std::optional<Cell> cell = cellIn<Policy>(subGrids[i], i, lambda, phi);
         if (cell && subGrids[i].latInc < best) {
             best = subGrids[i].latInc;
             chosen = cell;
@@ -102,9 +94,13 @@ double toSingle(double value)
     return static_cast<float>(value);
 }
 
-// The coefficients of the bilinear shift over a cell: a0 = t1, a1 = t2 - t1,
+// The coefficients of the bilinear shift over one cell: a0 = t1, a1 = t2 - t1,
 // a2 = t3 - t1 and a3 = ((t4 + t1) - t2) - t3, a1..a3 rounded to single
 // precision.
+struct Bilinear {
+    double a0, a1, a2, a3;
+};
+
 Bilinear bilinearOver(const float (&t)[4])
 {
     return {t[0], toSingle(double{t[1]} - t[0]), toSingle(double{t[2]} - t[0]),
@@ -117,171 +113,165 @@ double shiftAt(const Bilinear& a, double x, double y)
     return ((a.a0 + a.a1 * x) + a.a2 * y) + (a.a3 * x) * y;
 }
 
-// The cell's coefficients: those of the last lookup when it was in the same
-// cell (as every estimate of a reverse shift after the first usually is), else
-// from its four nodes.
-// Reads the cell's nodes and keeps its coefficients in last.
-[[gnu::noinline]] void loadCell(const Grid& grid, const Cell& cell, CellCoefficients& last)
-{
-    last.grid = nullptr;  // not valid until complete
-    const NodeShifts nodes = readCellNodes(grid.bytes(), cell);
-    last.lat = bilinearOver(nodes.lat);
-    last.lon = bilinearOver(nodes.lon);
-    last.subGrid = cell.index;
-    last.row = cell.row;
-    last.col = cell.col;
-    last.grid = &grid;
-}
+// The coefficients of the last cell a lookup interpolated in. The estimates
+// of a reverse shift after the first nearly always fall in the cell of the one
+// before, so one point's lookups read each cell's nodes once.
+struct CellCache {
+    int subGrid = -1;  // none yet
+    int32_t row = 0, col = 0;
+    Bilinear lat{}, lon{};
 
-inline const CellCoefficients& coefficientsOf(const Grid& grid, const Cell& cell, CellPosition& where)
-{
-    CellCoefficients& last = where.cell;
-    if (last.grid != &grid || last.subGrid != cell.index || last.row != cell.row || last.col != cell.col)
-        loadCell(grid, cell, last);
-    return last;
-}
-
-// The place of the point in its cell: the fractions west and north of the
-// cell's south-east node.
-struct Fractions {
-    double x, y;
+    bool holds(const Cell& cell) const { return subGrid == cell.index && row == cell.row && col == cell.col; }
 };
 
-// The shifted point (positive east) at fractions x, y of a cell.
-template <bool checked>
-LonLat shiftIn(const CellCoefficients& coefficients, Fractions f, double lambda, double phi)
+// Reads the cell's nodes into the cache.
+[[gnu::noinline]] void loadCell(const Grid& grid, const Cell& cell, CellCache& cache)
+{
+    cache.subGrid = -1;  // not valid until complete
+    const NodeShifts nodes = readCellNodes(grid.bytes(), cell);
+    cache.lat = bilinearOver(nodes.lat);
+    cache.lon = bilinearOver(nodes.lon);
+    cache.subGrid = cell.index;
+    cache.row = cell.row;
+    cache.col = cell.col;
+}
+
+// The place of the point in the cell at row, col of a sub-grid: the fractions
+// west and north of the cell's south-east node. Every lookup forms them here.
+template <fp::CheckPolicy Policy>
+CellPlace placeIn(const SubGrid& g, int subGrid, int32_t row, int32_t col, double lambda, double phi)
+{
+    fp::begin<Policy>(lambda, phi);
+    const double phi1 = (row - 1) * g.latInc + g.sLat;
+    const double lambda1 = (col - 1) * g.longInc + g.eLong;
+    double y = (phi - phi1) / g.latInc;
+    fp::checkStep<Policy>(y);
+    double x = (lambda - lambda1) / g.longInc;
+    fp::checkStep<Policy>(x);
+    return {x, y, subGrid};
+}
+
+// The shifted point (positive east) at a place in the cached cell.
+template <fp::CheckPolicy Policy>
+LonLat shiftIn(const CellCache& cell, const CellPlace& place, double lambda, double phi)
 {
     LonLat shifted;
-    shifted.lat = phi + shiftAt(coefficients.lat, f.x, f.y);
-    shifted.lon = -(lambda + shiftAt(coefficients.lon, f.x, f.y));
-    fp::checkIf<checked>(shifted.lon, shifted.lat);
+    shifted.lat = phi + shiftAt(cell.lat, place.x, place.y);
+    shifted.lon = -(lambda + shiftAt(cell.lon, place.x, place.y));
+    fp::checkStep<Policy>(shifted.lon, shifted.lat);
     return shifted;
 }
 
-// The shifted point (positive east) in its cell. The fractions are stored as
-// soon as each is formed.
-template <bool checked>
-LonLat interpolateCell(const Grid& grid, const Cell& cell, double lambda, double phi, CellPosition& where)
+template <fp::CheckPolicy Policy>
+GridShift interpolateIn(const Grid& grid, const Cell& cell, double lambda, double phi, CellCache& cache)
 {
-    const SubGrid& g = *cell.grid;
-    where.subGrid = cell.index;
-    fp::beginIf<checked>(lambda, phi);
-    const double phi1 = (cell.row - 1) * g.latInc + g.sLat;
-    const double lambda1 = (cell.col - 1) * g.longInc + g.eLong;
-    double y = (phi - phi1) / g.latInc;
-    fp::checkIf<checked>(y);
-    where.y = y;
-    double x = (lambda - lambda1) / g.longInc;
-    fp::checkIf<checked>(x);
-    where.x = x;
-    return shiftIn<checked>(coefficientsOf(grid, cell, where), {x, y}, lambda, phi);
+    const CellPlace place = placeIn<Policy>(*cell.grid, cell.index, cell.row, cell.col, lambda, phi);
+    if (!cache.holds(cell)) loadCell(grid, cell, cache);
+    return {shiftIn<Policy>(cache, place, lambda, phi), place};
 }
 
-// The same, unchecked, for a point that is likely in the cell of the last
-// lookup, as the estimates of a reverse shift nearly always are: the fractions
-// in that cell are formed while the cell is searched for, not after it, and
-// used when the search finds that cell (the same operations, so the same bits).
-LonLat interpolateLikelyInLastCell(const Grid& grid, double lambda, double phi, CellPosition& where)
+// A deferred lookup of a point that is likely in the cached cell, as the
+// estimates of a reverse shift nearly always are: its place in that cell is
+// formed while the cell is searched for, not after it, and used when the
+// search finds that cell.
+GridShift interpolateLikelyInCachedCell(const Grid& grid, double lambda, double phi, CellCache& cache)
 {
-    const CellCoefficients& last = where.cell;
-    const SubGrid& g = grid.subGrids()[last.subGrid];
-    const Fractions likely{(lambda - ((last.col - 1) * g.longInc + g.eLong)) / g.longInc,
-                           (phi - ((last.row - 1) * g.latInc + g.sLat)) / g.latInc};
-    const std::optional<Cell> cell = findCell<false>(grid, lambda, phi);
-    if (!cell) return {0, 0};
-    if (cell->index != last.subGrid || cell->row != last.row || cell->col != last.col)
-        return interpolateCell<false>(grid, *cell, lambda, phi, where);
-    where.subGrid = cell->index;
-    where.y = likely.y;
-    where.x = likely.x;
-    return shiftIn<false>(last, likely, lambda, phi);
+    const SubGrid& g = grid.subGrids()[cache.subGrid];
+    const CellPlace likely = placeIn<fp::Deferred>(g, cache.subGrid, cache.row, cache.col, lambda, phi);
+    const std::optional<Cell> cell = findCell<fp::Deferred>(grid, lambda, phi);
+    if (!cell) return {};
+    if (!cache.holds(*cell)) return interpolateIn<fp::Deferred>(grid, *cell, lambda, phi, cache);
+    return {shiftIn<fp::Deferred>(cache, likely, lambda, phi), likely};
+}
+
+template <fp::CheckPolicy Policy>
+GridShift forwardShift(const Grid& grid, double lonSeconds, double latSeconds, CellCache& cache)
+{
+    grid.throwIfUnusable();
+    const double lambda = -lonSeconds;  // positive west from here on
+    const double phi = latSeconds;
+    if constexpr (std::same_as<Policy, fp::Deferred>) {
+        if (cache.subGrid >= 0) return interpolateLikelyInCachedCell(grid, lambda, phi, cache);
+    }
+    const std::optional<Cell> cell = findCell<Policy>(grid, lambda, phi);
+    if (!cell) return {};
+    return interpolateIn<Policy>(grid, *cell, lambda, phi, cache);
 }
 
 // The next estimate of the reverse shift: X - (GX - lon0), Y - (GY - lat0).
-template <bool checked>
+template <fp::CheckPolicy Policy>
 LonLat correctEstimate(LonLat estimate, LonLat shifted, LonLat target)
 {
-    fp::beginIf<checked>(estimate, shifted, target);
+    fp::begin<Policy>(estimate, shifted, target);
     LonLat next;
     next.lon = estimate.lon - (shifted.lon - target.lon);
     next.lat = estimate.lat - (shifted.lat - target.lat);
-    fp::checkIf<checked>(next.lon, next.lat);
+    fp::checkStep<Policy>(next.lon, next.lat);
     return next;
 }
 
 // A negative fraction means the point lay south of S_LAT or east of E_LONG,
 // less than one spacing out, and its shift was read from the first cell.
-std::optional<Extrapolation> extrapolation(const Grid& grid, const CellPosition& where)
+std::optional<Extrapolation> extrapolation(const Grid& grid, const CellPlace& place)
 {
-    if (where.subGrid < 0 || !(where.x < 0 || where.y < 0)) return std::nullopt;
-    const SubGrid& g = grid.subGrids()[where.subGrid];
-    return Extrapolation{where.y < 0 ? -where.y * g.latInc : 0, where.x < 0 ? -where.x * g.longInc : 0,
+    if (place.subGrid < 0 || !(place.x < 0 || place.y < 0)) return std::nullopt;
+    const SubGrid& g = grid.subGrids()[place.subGrid];
+    return Extrapolation{place.y < 0 ? -place.y * g.latInc : 0, place.x < 0 ? -place.x * g.longInc : 0,
                          g.name};
 }
 
+template <fp::CheckPolicy Policy>
 bool outsideGrid(LonLat shifted)
 {
-    fp::begin(shifted);
+    fp::begin<Policy>(shifted);
     double product = shifted.lon * shifted.lat;
-    fp::check(product);
+    fp::check<Policy>(product);
     return product == 0;
-}
-
-template <bool checked>
-LonLat forwardShift(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
-{
-    grid.throwIfUnusable();
-    const double lambda = -lonSeconds;  // positive west from here on
-    const double phi = latSeconds;
-    if constexpr (!checked) {
-        if (where.cell.grid == &grid) return interpolateLikelyInLastCell(grid, lambda, phi, where);
-    }
-    const std::optional<Cell> cell = findCell<checked>(grid, lambda, phi);
-    if (!cell) return {0, 0};
-    return interpolateCell<checked>(grid, *cell, lambda, phi, where);
-}
-
-template <bool checked>
-LonLat reverseShift(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
-{
-    const LonLat target{lonSeconds, latSeconds};
-    LonLat estimate = target;
-    for (int i = 0; i < kIterations; ++i) {
-        const LonLat shifted = forwardShift<checked>(grid, estimate.lon, estimate.lat, where);
-        if (shifted.lat == 0) return {0, 0};
-        estimate = correctEstimate<checked>(estimate, shifted, target);
-    }
-    return estimate;
 }
 
 }  // namespace
 
-LonLat interpolateGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
+template <fp::CheckPolicy Policy>
+GridShift interpolateGrid(const Grid& grid, double lonSeconds, double latSeconds)
 {
-    return fp::deferred ? forwardShift<false>(grid, lonSeconds, latSeconds, where)
-                        : forwardShift<true>(grid, lonSeconds, latSeconds, where);
+    CellCache cache;
+    return forwardShift<Policy>(grid, lonSeconds, latSeconds, cache);
 }
 
-LonLat invertGrid(const Grid& grid, double lonSeconds, double latSeconds, CellPosition& where)
+template <fp::CheckPolicy Policy>
+GridShift invertGrid(const Grid& grid, double lonSeconds, double latSeconds)
 {
-    return fp::deferred ? reverseShift<false>(grid, lonSeconds, latSeconds, where)
-                        : reverseShift<true>(grid, lonSeconds, latSeconds, where);
+    const LonLat target{lonSeconds, latSeconds};
+    LonLat estimate = target;
+    CellCache cache;
+    CellPlace place;
+    for (int i = 0; i < kIterations; ++i) {
+        const GridShift shifted = forwardShift<Policy>(grid, estimate.lon, estimate.lat, cache);
+        if (shifted.seconds.lat == 0) return {};
+        estimate = correctEstimate<Policy>(estimate, shifted.seconds, target);
+        place = shifted.place;
+    }
+    return {estimate, place};
 }
 
-Shift ed2et(double latDegrees, double lonDegrees, Variables& state, const Grid& grid)
+template <fp::CheckPolicy Policy>
+Shift ed2et(double latDegrees, double lonDegrees, const RunSettings& run, const Grid& grid)
 {
-    state.gridFileName = kGridFileName;
-    fp::begin(latDegrees, lonDegrees);
+    fp::begin<Policy>(latDegrees, lonDegrees);
     double lat = latDegrees * 3600;
     double lon = lonDegrees * 3600;
-    fp::check(lat, lon);
-    CellPosition where{state.coordX, state.coordY, -1, {}};
-    const LonLat shifted = state.sourceDatum == "ED50" ? interpolateGrid(grid, lon, lat, where)
-                                                       : invertGrid(grid, lon, lat, where);
-    state.coordX = where.x;
-    state.coordY = where.y;
-    if (outsideGrid(shifted)) throw platform::RunError(0, "");
-    return {shifted, extrapolation(grid, where)};
+    fp::check<Policy>(lat, lon);
+    const GridShift shifted = run.sourceDatum == "ED50" ? interpolateGrid<Policy>(grid, lon, lat)
+                                                        : invertGrid<Policy>(grid, lon, lat);
+    if (outsideGrid<Policy>(shifted.seconds)) throw platform::RunError(0, "");
+    return {shifted.seconds, shifted.place, extrapolation(grid, shifted.place)};
 }
+
+template GridShift interpolateGrid<fp::Checked>(const Grid&, double, double);
+template GridShift interpolateGrid<fp::Deferred>(const Grid&, double, double);
+template GridShift invertGrid<fp::Checked>(const Grid&, double, double);
+template GridShift invertGrid<fp::Deferred>(const Grid&, double, double);
+template Shift ed2et<fp::Checked>(double, double, const RunSettings&, const Grid&);
+template Shift ed2et<fp::Deferred>(double, double, const RunSettings&, const Grid&);
 
 }  // namespace kovra

@@ -13,10 +13,7 @@ namespace {
 
 using platform::BinFile;
 
-constexpr int64_t kHeaderBytes = 176;
-constexpr int64_t kNodeBytes = 16;
 constexpr int64_t kLabelBytes = 8;
-constexpr int32_t kMaxSubGrids = 150;  // the lookups read no more than these
 constexpr int kUnusableGridError = 321;  // "Invalid file format"
 
 // Where each header's labels stand and its values follow (8 bytes after the

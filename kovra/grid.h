@@ -21,6 +21,16 @@ inline constexpr const char* kGridFileName = "mirtaxo.gsb";
 // The longest a grid file can be: node positions are 32-bit.
 inline constexpr uint64_t kMaxGridBytes = uint64_t{1} << 31;
 
+// Each header is 176 bytes; each node record 16: the latitude shift, then the
+// longitude shift 4 bytes in, as singles (the accuracies after them are not read).
+inline constexpr int64_t kHeaderBytes = 176;
+inline constexpr int32_t kNodeBytes = 16;
+inline constexpr int32_t kLonShiftAt = 4;
+
+// The lookups scan no more than this many sub-grids; a grid that declares
+// more fails every lookup once these are scanned.
+inline constexpr int32_t kMaxSubGrids = 150;
+
 // One sub-grid as the lookups use it; angles in arc-seconds, longitudes
 // positive west.
 struct SubGrid {
@@ -78,18 +88,17 @@ private:
     platform::BinFile bytes_;
 };
 
-// (a - b) / spacing as one checked step: a floating-point fault raises a
+// (a - b) / spacing as one step of its own: a floating-point fault raises a
 // RunError, and a zero spacing is a division by zero even when a - b is zero.
-// Unchecked, for a run whose checks are deferred (see fp::beginIf).
-template <bool checked = true>
+template <fp::CheckPolicy Policy = fp::Checked>
 inline double spacingsBetween(double a, double b, double spacing)
 {
-    fp::beginIf<checked>(a, b, spacing);
+    fp::begin<Policy>(a, b, spacing);
     double difference = a - b;
-    fp::checkIf<checked>(difference);
+    fp::checkStep<Policy>(difference);
     if (spacing == 0) throw platform::divisionByZeroError();
     double quotient = difference / spacing;
-    fp::checkIf<checked>(quotient);
+    fp::checkStep<Policy>(quotient);
     return quotient;
 }
 

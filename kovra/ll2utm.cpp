@@ -17,9 +17,6 @@ namespace {
 
 using platform::checked16;
 
-constexpr double kScale = 0.9996;
-constexpr double kFalseEasting = 500000.0;
-
 struct Fraction {
     double numerator, denominator;
 };
@@ -146,6 +143,11 @@ constexpr Table<7, 4> kP8{{
     {-25856, 0, 23040, 0},
 }};
 
+// The t^4 factor of the eta^6 row, 751852008, is about ten times what its
+// column's run (19210830, ..., 165884208) suggests. It is the coefficient the
+// system's conversions are defined with, nine digits and all, and the output
+// must match theirs bit for bit: do not "correct" it. (Its term is of order
+// dl^10 eta^6, far below a millimetre inside a zone.)
 constexpr Table<6, 5> kP10{{
     {50521, -206276, 101166, -4916, 1},
     {612540, -3277980, 2402100, -239220, 0},
@@ -178,12 +180,13 @@ Ellipsoid targetEllipsoid(int16_t direction)
     return direction == 0 ? kGrs80 : kInternational1924;
 }
 
-EastNorth ll2utm(double lon, double lat, const Variables& state)
+template <fp::CheckPolicy Policy>
+EastNorth ll2utm(double lon, double lat, const RunSettings& run)
 {
-    fp::begin(lon, lat);
-    const Ellipsoid ell = targetEllipsoid(state.direction);
+    fp::begin<Policy>(lon, lat);
+    const Ellipsoid ell = targetEllipsoid(run.direction);
     const double a = ell.a, e2 = ell.e2;
-    const double lambda0 = centralMeridian(state.zone, state.PI);
+    const double lambda0 = centralMeridian(run.zone, run.PI);
     const double ep2 = e2 / (1 - e2);
     const double M = meridianPolynomial(lat, e2) * a * (1 - e2);
 
@@ -212,9 +215,12 @@ EastNorth ll2utm(double lon, double lat, const Variables& state)
     EastNorth result;
     result.northing = kScale * (M + N2 + N4 + N6 + N8 + N10);
     result.easting = kScale * (E1 + E3 + E5 + E7) + kFalseEasting;
-    fp::check(result.easting, result.northing);
+    fp::check<Policy>(result.easting, result.northing);
     return result;
 }
+
+template EastNorth ll2utm<fp::Checked>(double, double, const RunSettings&);
+template EastNorth ll2utm<fp::Deferred>(double, double, const RunSettings&);
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "Variables.h"
+#include "platform/fpcheck.h"
 
 namespace kovra {
 
@@ -26,10 +27,11 @@ struct EastNorth {
     double northing;
 };
 
-// Longitude and latitude in radians to UTM metres in the state's zone, on the
+// Longitude and latitude in radians to UTM metres in the run's zone, on the
 // target ellipsoid. Raises a RunError on a floating-point fault or when the
 // central meridian leaves the 16-bit range (zones above 5461 or below -5430).
-EastNorth ll2utm(double lonRadians, double latRadians, const Variables& state);
+template <fp::CheckPolicy Policy = fp::Checked>
+EastNorth ll2utm(double lonRadians, double latRadians, const RunSettings& run);
 
 // A coordinate as written: 15 significant digits, then cut (not rounded) to at
 // most three decimals.

@@ -29,26 +29,33 @@ double secondsToRadians(double seconds, double PI)
 
 }  // namespace
 
+template <fp::CheckPolicy Policy>
 LonLat parseRadianes(double lonRadians, double latRadians, double PI)
 {
-    fp::begin(lonRadians, latRadians, PI);
+    fp::begin<Policy>(lonRadians, latRadians, PI);
     LonLat degrees;
     degrees.lon = decimalDegrees(lonRadians, PI);
     if (!(lonRadians > 0)) degrees.lon = -degrees.lon;  // "W"
     degrees.lat = decimalDegrees(latRadians, PI);
     if (latRadians < 0) degrees.lat = -degrees.lat;  // "S"
-    fp::check(degrees.lon, degrees.lat);
+    fp::check<Policy>(degrees.lon, degrees.lat);
     return degrees;
 }
 
+template <fp::CheckPolicy Policy>
 LonLat parseSeconds(double lonSeconds, double latSeconds, double PI)
 {
-    fp::begin(lonSeconds, latSeconds, PI);
+    fp::begin<Policy>(lonSeconds, latSeconds, PI);
     LonLat radians;
     radians.lat = secondsToRadians(latSeconds, PI);
     radians.lon = secondsToRadians(lonSeconds, PI);
-    fp::check(radians.lon, radians.lat);
+    fp::check<Policy>(radians.lon, radians.lat);
     return radians;
 }
+
+template LonLat parseRadianes<fp::Checked>(double, double, double);
+template LonLat parseRadianes<fp::Deferred>(double, double, double);
+template LonLat parseSeconds<fp::Checked>(double, double, double);
+template LonLat parseSeconds<fp::Deferred>(double, double, double);
 
 }  // namespace kovra

@@ -2,9 +2,6 @@
 
 #include <cstdio>
 
-#include "frmMain.h"
-#include "platform/numtext.h"
-
 namespace kovra {
 
 namespace {
@@ -22,14 +19,6 @@ std::string secondsText(double seconds)
     return text + "\"";
 }
 
-std::string fieldWarning(const char* which, const std::optional<std::string_view>& field, bool isNumber)
-{
-    if (isNumber) return {};
-    const platform::NumberPrefix number = platform::numericPrefix(*field);
-    return std::string(which) + " \"" + std::string(*field) + "\" read as " +
-           platform::trimBlanks(platform::numberText(number.value));
-}
-
 }  // namespace
 
 std::string MessagePlace::text(const std::string& what) const
@@ -40,25 +29,6 @@ std::string MessagePlace::text(const std::string& what) const
 std::string MessagePlace::warning(const std::string& what) const { return text("warning: " + what); }
 
 std::string PointLabel::nameSuffix() const { return name.empty() ? "" : " (point " + name + ")"; }
-
-std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFields& fields)
-{
-    std::vector<std::string> warnings;
-    for (const std::string& what : {fieldWarning("easting", fields.easting, fields.eastingIsNumber),
-                                    fieldWarning("northing", fields.northing, fields.northingIsNumber)})
-        if (!what.empty()) warnings.push_back(place.warning(what));
-    return warnings;
-}
-
-std::string missingFieldNote(std::string_view record, const RecordFields& fields)
-{
-    if (record.empty()) return "empty record";
-    if (fields.pointName.empty())
-        return "name, easting and northing missing: each field needs a blank after it";
-    if (!fields.easting) return "easting and northing missing: each needs a blank after it";
-    if (!fields.northing) return "northing missing: put a blank or a further field after it";
-    return {};
-}
 
 std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
                            const platform::TrapError& error)

@@ -3,15 +3,11 @@
 #pragma once
 
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "ed2et.h"
 #include "platform/trap.h"
 
 namespace kovra {
-
-struct RecordFields;
 
 // The input line a message is about.
 struct MessagePlace {
@@ -29,14 +25,6 @@ struct PointLabel {
 
     std::string nameSuffix() const;  // " (point NAME)", or nothing
 };
-
-// One warning for each coordinate field that is not wholly a number, naming
-// the value it was read as.
-std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFields& fields);
-
-// What is missing from a record whose easting or northing has no blank behind
-// it, or that is empty; empty when nothing is.
-std::string missingFieldNote(std::string_view record, const RecordFields& fields);
 
 // "Error <stage>: <description> (point NAME; NOTE)", at the record's place. A
 // point outside the grid has no description; the message says so instead.

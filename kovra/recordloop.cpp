@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "frmMain.h"
 #include "grid.h"
+#include "record.h"
 
 namespace kovra {
 
@@ -27,6 +27,10 @@ using platform::Reporter;
 constexpr std::size_t kBlockRecords = 1024;
 constexpr std::size_t kBlockBytes = 256 * 1024;
 constexpr uint64_t kSmallInput = 256 * 1024;  // below this one thread converts
+
+// Blocks read ahead of the one being handed on: two for each worker, so that
+// none waits for the reader, and two more while the reader writes one out.
+constexpr std::size_t blocksInFlight(unsigned threads) { return 2 * std::size_t{threads} + 2; }
 
 // A record: where it starts in the input, and its text.
 struct Record {
@@ -96,17 +100,16 @@ private:
     long records_ = 0;
 };
 
-LoopResult convertSerially(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
+LoopResult convertSerially(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
                            platform::ProgressLine& progress)
 {
     RecordSource source(input, report);
     RecordSink sink(input, output, report, progress);
-    Variables state = header;
     std::string text;
     while (!source.atEnd()) {
         text.clear();
         const long line = source.next(text);
-        if (!sink.take(convertRecord(text, line, state, source.grid()), line)) break;
+        if (!sink.take(convertRecord(text, line, run, source.grid()), line)) break;
     }
     return sink.result();
 }
@@ -117,22 +120,25 @@ struct Block {
     std::string text;
     std::vector<Record> records;
     std::vector<RecordResult> results;
-    std::exception_ptr failure;  // an allocation failure while converting
+    std::exception_ptr failure;  // what ended the worker's conversion of it
     bool done = false;
 };
 
-// Worker threads that convert blocks, each with its own copy of the state.
+// Worker threads that convert blocks. They share the run's settings and the
+// grid, which nothing changes once the first record is read.
 class Workers {
 public:
-    Workers(unsigned count, const Variables& header, const Grid& grid) : header_(header), grid_(grid)
+    Workers(unsigned count, const RunSettings& run, const Grid& grid) : run_(run), grid_(grid)
     {
         for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
     }
+    // Blocks still queued are dropped: the run no longer needs them.
     ~Workers()
     {
         {
             std::lock_guard lock(mutex_);
             stopping_ = true;
+            queue_.clear();
         }
         queued_.notify_all();
         for (std::thread& t : threads_) t.join();
@@ -156,17 +162,16 @@ public:
 private:
     void work()
     {
-        Variables state = header_;
         for (;;) {
             std::shared_ptr<Block> block;
             {
                 std::unique_lock lock(mutex_);
                 queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-                if (queue_.empty()) return;
+                if (stopping_) return;
                 block = std::move(queue_.front());
                 queue_.pop_front();
             }
-            convert(*block, state);
+            convert(*block);
             {
                 std::lock_guard lock(mutex_);
                 block->done = true;
@@ -175,18 +180,19 @@ private:
         }
     }
 
-    void convert(Block& block, Variables& state)
+    // Whatever the conversion throws goes back to the reader with the block.
+    void convert(Block& block)
     {
         try {
             block.results.reserve(block.records.size());
             for (const Record& record : block.records)
-                block.results.push_back(convertRecord(record.text, record.line, state, grid_));
-        } catch (const std::bad_alloc&) {
+                block.results.push_back(convertRecord(record.text, record.line, run_, grid_));
+        } catch (...) {
             block.failure = std::current_exception();
         }
     }
 
-    const Variables& header_;
+    const RunSettings& run_;
     const Grid& grid_;
     std::mutex mutex_;
     std::condition_variable queued_, finished_;
@@ -227,19 +233,19 @@ std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::excepti
 // results are handed on block by block in input order. A failed read is
 // raised once every record read before it is handed on, as in the serial
 // loop; a record that ends the run discards what was converted after it.
-LoopResult convertInParallel(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
+LoopResult convertInParallel(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
                              platform::ProgressLine& progress, unsigned threads)
 {
     RecordSource source(input, report);
     RecordSink sink(input, output, report, progress);
     if (source.atEnd()) return sink.result();
-    Workers workers(threads, header, source.grid());
+    Workers workers(threads, run, source.grid());
 
     std::deque<std::shared_ptr<Block>> inFlight;
     std::exception_ptr readFailure;
     bool ended = false;
     for (;;) {
-        while (!ended && inFlight.size() < 2 * threads + 2) {
+        while (!ended && inFlight.size() < blocksInFlight(threads)) {
             std::shared_ptr<Block> block = readBlock(source, ended, readFailure);
             if (block->records.empty()) break;
             workers.submit(block);
@@ -263,18 +269,18 @@ unsigned conversionThreads(const InputFile& input)
 {
     if (const char* setting = std::getenv("KOVRA_THREADS")) {
         const long threads = std::strtol(setting, nullptr, 10);
-        if (threads >= 1 && threads <= 64) return static_cast<unsigned>(threads);
+        if (threads >= 1 && threads <= kMaxThreads) return static_cast<unsigned>(threads);
     }
     const std::optional<uint64_t> size = input.regularFileSize();
     if (size && *size < kSmallInput) return 1;
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-LoopResult convertRecords(const Variables& header, InputFile& input, OutputFile& output, const Reporter& report,
+LoopResult convertRecords(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
                           platform::ProgressLine& progress, unsigned threads)
 {
-    if (threads <= 1) return convertSerially(header, input, output, report, progress);
-    return convertInParallel(header, input, output, report, progress, threads);
+    if (threads <= 1) return convertSerially(run, input, output, report, progress);
+    return convertInParallel(run, input, output, report, progress, threads);
 }
 
 }  // namespace kovra

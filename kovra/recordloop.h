@@ -17,6 +17,9 @@ struct LoopResult {
     bool flagged = false;     // a point was skipped or a warning given
 };
 
+// The most threads a run converts on.
+inline constexpr unsigned kMaxThreads = 64;
+
 // How many threads convert: KOVRA_THREADS when it is set (1 is the
 // single-threaded loop), else one per core, and one for an input file small
 // enough that threads would not pay.
@@ -26,9 +29,8 @@ unsigned conversionThreads(const platform::InputFile& input);
 // that cannot be split. The grid is opened when the first record is read; a
 // run without records needs none. A failed write ends the loop at once
 // (WriteFailure), a failed read once every record before it is handed on
-// (ReadFailure). header holds the settings the header made; progress is told
-// of every record handed on.
-LoopResult convertRecords(const Variables& header, platform::InputFile& input, platform::OutputFile& output,
+// (ReadFailure). progress is told of every record handed on.
+LoopResult convertRecords(const RunSettings& run, platform::InputFile& input, platform::OutputFile& output,
                           const platform::Reporter& report, platform::ProgressLine& progress, unsigned threads);
 
 }  // namespace kovra

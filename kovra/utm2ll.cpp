@@ -8,8 +8,6 @@ namespace kovra {
 
 namespace {
 
-constexpr double kScale = 0.9996;
-constexpr double kFalseEasting = 500000.0;
 constexpr double kTolerance = 1e-11;
 
 // Meridian-arc coefficient A0 and the iteration coefficients g2..g10. Every
@@ -67,17 +65,18 @@ Footpoint footpointLatitude(double northing, const Ellipsoid& ell)
     return {current, evaluations};
 }
 
-LonLat utm2ll(double easting, double northing, const Variables& state)
+template <fp::CheckPolicy Policy>
+LonLat utm2ll(double easting, double northing, const RunSettings& run)
 {
-    fp::begin(easting, northing);
-    const Ellipsoid ell = sourceEllipsoid(state.direction);
+    fp::begin<Policy>(easting, northing);
+    const Ellipsoid ell = sourceEllipsoid(run.direction);
     const double e2 = ell.e2;
     const double ep2 = e2 / (1 - e2);
     const double ep4 = ep2 * ep2;
 
     // The integer 6*zone - 183 is exact for every 16-bit zone.
-    const double rho = 180 / state.PI;
-    const double lambda0 = static_cast<double>(6 * static_cast<int32_t>(state.zone) - 183) / rho;
+    const double rho = 180 / run.PI;
+    const double lambda0 = static_cast<double>(6 * static_cast<int32_t>(run.zone) - 183) / rho;
 
     const double x = (easting - kFalseEasting) / kScale;
     const double phiF = footpointLatitude(northing, ell).latitude;
@@ -106,8 +105,11 @@ LonLat utm2ll(double easting, double northing, const Variables& state)
     LonLat result;
     result.lat = phiF - P2 * x2 + P4 * x4 - P6 * x6;
     result.lon = (x * Q1 - Q3 * x3 + Q5 * x5) + lambda0;
-    fp::check(result.lon, result.lat);
+    fp::check<Policy>(result.lon, result.lat);
     return result;
 }
+
+template LonLat utm2ll<fp::Checked>(double, double, const RunSettings&);
+template LonLat utm2ll<fp::Deferred>(double, double, const RunSettings&);
 
 }  // namespace kovra

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "Variables.h"
+#include "platform/fpcheck.h"
 
 namespace kovra {
 
@@ -15,9 +16,11 @@ namespace kovra {
 Ellipsoid sourceEllipsoid(int16_t direction);
 
 // Easting and northing in metres to longitude and latitude in radians on the
-// source ellipsoid. Raises a RunError on a floating-point fault, or when the
-// footpoint iteration does not settle within kFootpointCap evaluations.
-LonLat utm2ll(double easting, double northing, const Variables& state);
+// source ellipsoid, in the run's zone. Raises a RunError on a floating-point
+// fault, or when the footpoint iteration does not settle within kFootpointCap
+// evaluations.
+template <fp::CheckPolicy Policy = fp::Checked>
+LonLat utm2ll(double easting, double northing, const RunSettings& run);
 
 // Real northings need at most five evaluations of the footpoint step; an absurd
 // one (or a non-finite result) must not hang the run.

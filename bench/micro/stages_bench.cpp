@@ -7,20 +7,19 @@
 #include <vector>
 
 #include "ed2et.h"
-#include "frmMain.h"
 #include "ll2utm.h"
 #include "platform/fpcheck.h"
 #include "platform/numtext.h"
+#include "record.h"
 #include "utm2ll.h"
 
 using namespace kovra;
 
 namespace {
 
-Variables settings(int16_t direction)
+RunSettings settings(int16_t direction)
 {
-    Variables v;
-    v.PI = kProgramPi;
+    RunSettings v;
     v.zone = 30;
     v.direction = direction;
     v.sourceDatum = direction == 0 ? "ED50" : "ETRS89";
@@ -44,7 +43,7 @@ std::vector<LonLat> gridPoints()
 
 void Utm2ll(benchmark::State& state)
 {
-    const Variables v = settings(0);
+    const RunSettings v = settings(0);
     double e = 300000;
     for (auto _ : state) {
         benchmark::DoNotOptimize(utm2ll(e, 4400000, v));
@@ -55,7 +54,7 @@ BENCHMARK(Utm2ll);
 
 void Ll2utm(benchmark::State& state)
 {
-    const Variables v = settings(0);
+    const RunSettings v = settings(0);
     double lon = -0.09;
     for (auto _ : state) {
         benchmark::DoNotOptimize(ll2utm(lon, 0.7051130178057085, v));
@@ -66,20 +65,18 @@ BENCHMARK(Ll2utm);
 
 // Runs convert points with the flag tests deferred to the end of the chain
 // (a checked rerun only on a fault); the lookups are measured that way too.
-template <LonLat (*shift)(const Grid&, double, double, CellPosition&)>
-void GridShift(benchmark::State& state)
+template <GridShift (*shift)(const Grid&, double, double)>
+void ShiftPoints(benchmark::State& state)
 {
-    const fp::DeferredChecks deferred;
     const std::vector<LonLat> points = gridPoints();
-    CellPosition where;
     std::size_t i = 0;
     for (auto _ : state) {
         const LonLat& p = points[i++ % points.size()];
-        benchmark::DoNotOptimize(shift(demoGrid(), p.lon, p.lat, where));
+        benchmark::DoNotOptimize(shift(demoGrid(), p.lon, p.lat));
     }
 }
-BENCHMARK(GridShift<interpolateGrid>)->Name("GridLookup");
-BENCHMARK(GridShift<invertGrid>)->Name("ReverseShift");
+BENCHMARK(ShiftPoints<interpolateGrid<fp::Deferred>>)->Name("GridLookup");
+BENCHMARK(ShiftPoints<invertGrid<fp::Deferred>>)->Name("ReverseShift");
 
 void NumberToText(benchmark::State& state)
 {
@@ -101,9 +98,8 @@ BENCHMARK(TextToNumber);
 
 void RecordSplit(benchmark::State& state)
 {
-    Variables v = settings(0);
     const std::string record = "V001 440720.512 4474256.331 655.20 VG Madrid";
-    for (auto _ : state) benchmark::DoNotOptimize(leeCadena(record, v));
+    for (auto _ : state) benchmark::DoNotOptimize(leeCadena(record));
 }
 BENCHMARK(RecordSplit);
 

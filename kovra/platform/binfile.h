@@ -24,7 +24,6 @@ inline RunError badRecordNumberError() { return {kBadRecordNumber, "Bad record n
 class BinFile {
 public:
     BinFile() = default;  // no data: every read gives zeros
-    explicit BinFile(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
 
     // The bytes held, to be filled by a reader.
     std::vector<unsigned char>& storage() { return bytes_; }

@@ -1,10 +1,10 @@
 // Detection of floating-point faults inside a computation.
 //
-// A stage calls fp::begin() on its inputs before its first operation and
-// fp::check() on its results after its last one. begin() clears the sticky
-// exception flags; check() raises a RunError when an overflow, a division by
-// zero or an invalid operation happened in between. Underflow and inexact
-// results are not faults.
+// A stage calls fp::begin<Policy>() on its inputs before its first operation
+// and fp::check<Policy>() on its results after its last one. Checked, begin()
+// clears the sticky exception flags and check() raises a RunError when an
+// overflow, a division by zero or an invalid operation happened in between.
+// Underflow and inexact results are not faults.
 //
 // The empty asm statements tie the flag operations to the data: the compiler
 // must treat the inputs as changed after the flags are cleared and the results
@@ -14,6 +14,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <concepts>
 
 #include "runtime_error.h"
 
@@ -60,64 +61,62 @@ inline int raisedFlags(int mask) { return std::fetestexcept(mask); }
 
 inline constexpr int kFaults = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
 
-// While checks are deferred on a thread, begin() leaves the flags alone and
-// check() does not test them (a non-finite result still fails): the caller
-// clears the flags once before a whole computation and tests them once after
-// it, and when one was raised runs the computation again with every check, to
-// find the exact fault. Each flag test waits for all pending arithmetic, so
-// one test instead of dozens makes the common case fast; the results are the
-// same bits either way.
-inline thread_local bool deferred = false;
+// How a computation looks for floating-point faults: the policy every stage
+// of the chain, and every step of the grid lookup inside it, is compiled for.
+//
+// Checked: each stage clears the sticky flags on entry (begin) and tests them
+// after its last step (check), so a fault raises the RunError that names it in
+// the stage where it happened, as the stage's message must say.
+//
+// Deferred: nothing inside the computation touches the flags. The caller
+// clears them once before the whole chain of a point and tests them once
+// after it; when a flag was raised, or a stage failed, it runs the chain again
+// Checked, which finds the fault and gives the exact message. Reading the flags
+// waits for every pending floating-point operation, so one test instead of
+// dozens per point is what makes a run fast (a quarter of the reverse shift's
+// time). Both policies run the same arithmetic, so their results are the same
+// bits. A deferred check of a stage's results still fails on a non-finite
+// value: a NaN or an infinity read from a grid file passes through arithmetic
+// without raising a flag, and must not reach the output. The steps inside a
+// stage (checkStep) are not checked at all when deferred: the stage's own
+// check of its results, and the caller's test of the flags, find whatever went
+// wrong in them.
+struct Checked {};
+struct Deferred {};
 
-class DeferredChecks {
-public:
-    DeferredChecks() : previous_(deferred) { deferred = true; }
-    ~DeferredChecks() { deferred = previous_; }
-    DeferredChecks(const DeferredChecks&) = delete;
-    DeferredChecks& operator=(const DeferredChecks&) = delete;
+template <class Policy>
+concept CheckPolicy = std::same_as<Policy, Checked> || std::same_as<Policy, Deferred>;
 
-private:
-    bool previous_;
-};
-
-template <class... Ts>
+template <CheckPolicy Policy, class... Ts>
 inline void begin(Ts&... inputs)
 {
-    if (deferred) return;
-    clearFlags();
-    pin(inputs...);
+    if constexpr (std::same_as<Policy, Checked>) {
+        clearFlags();
+        pin(inputs...);
+    }
 }
 
-template <class... Ts>
+template <CheckPolicy Policy, class... Ts>
 inline void check(Ts&... results)
 {
-    if (!deferred) pin(results...);
-    const int raised = deferred ? 0 : raisedFlags(kFaults);
-    if (raised & FE_DIVBYZERO) throw platform::divisionByZeroError();
-    if (raised & FE_OVERFLOW) throw platform::overflowError();
-    if (raised & FE_INVALID) throw platform::invalidOperationError();
-    // A quiet NaN or an infinity read from a file passes through arithmetic
-    // without raising a flag; it is a fault all the same.
+    if constexpr (std::same_as<Policy, Checked>) {
+        pin(results...);
+        const int raised = raisedFlags(kFaults);
+        if (raised & FE_DIVBYZERO) throw platform::divisionByZeroError();
+        if (raised & FE_OVERFLOW) throw platform::overflowError();
+        if (raised & FE_INVALID) throw platform::invalidOperationError();
+    }
     if (!(std::isfinite(results) && ...)) {
         if ((std::isnan(results) || ...)) throw platform::invalidOperationError();
         throw platform::overflowError();
     }
 }
 
-// For code compiled twice, once with every check and once for the deferred
-// case, where it needs none: a fault there shows in the flags or in a
-// non-finite or out-of-range value further on, and the caller's checked rerun
-// finds it.
-template <bool checked, class... Ts>
-inline void beginIf(Ts&... inputs)
+// The check after one step inside a stage (see above).
+template <CheckPolicy Policy, class... Ts>
+inline void checkStep(Ts&... results)
 {
-    if constexpr (checked) begin(inputs...);
-}
-
-template <bool checked, class... Ts>
-inline void checkIf(Ts&... results)
-{
-    if constexpr (checked) check(results...);
+    if constexpr (std::same_as<Policy, Checked>) check<Checked>(results...);
 }
 
 }  // namespace fp

@@ -19,15 +19,24 @@ struct TrapError {
     std::string text() const { return "Error " + procedure + ": " + description; }
 };
 
+// Runs body under the trap of procedure. Gives body's result, or none when a
+// run-time error ended it (caught then says which); for a body without a
+// result, whether it ran through.
 template <class Body>
 auto trap(const char* procedure, std::optional<TrapError>& caught, Body&& body)
-    -> std::optional<std::invoke_result_t<Body>>
 {
+    using Result = std::invoke_result_t<Body>;
     try {
-        return body();
+        if constexpr (std::is_void_v<Result>) {
+            body();
+            return true;
+        } else {
+            return std::optional<Result>(body());
+        }
     } catch (const RunError& error) {
         caught = TrapError{procedure, error.description()};
-        return std::nullopt;
+        if constexpr (std::is_void_v<Result>) return false;
+        else return std::optional<Result>();
     }
 }
 

@@ -3,28 +3,33 @@
 // optimisation; the two outputs must be identical.
 #include <cstdio>
 
+#include <string>
+
 #include "ed2et.h"
-#include "frmMain.h"
 #include "ll2utm.h"
 #include "opes.h"
 #include "platform/runtime_error.h"
+#include "record.h"
 #include "utm2ll.h"
 
 using namespace kovra;
 
 namespace {
 
-void probe(Variables& v, const Grid& grid, double easting, double northing)
+// Each stage checked on its own; after the shift, the fractions of the cell
+// its last lookup placed the point in.
+void probe(const RunSettings& run, const Grid& grid, double easting, double northing)
 {
     std::printf("%a %a:", easting, northing);
     try {
-        const LonLat geo = utm2ll(easting, northing, v);
-        const LonLat deg = parseRadianes(geo.lon, geo.lat, v.PI);
+        const LonLat geo = utm2ll(easting, northing, run);
+        const LonLat deg = parseRadianes(geo.lon, geo.lat, run.PI);
         std::printf(" %a %a %a %a", geo.lon, geo.lat, deg.lon, deg.lat);
-        const LonLat sec = ed2et(deg.lat, deg.lon, v, grid).seconds;
-        const LonLat rad = parseSeconds(sec.lon, sec.lat, v.PI);
-        const EastNorth out = ll2utm(rad.lon, rad.lat, v);
-        std::printf(" %a %a %a %a %a %a %a %a", sec.lon, sec.lat, v.coordX, v.coordY, rad.lon,
+        const Shift shift = ed2et(deg.lat, deg.lon, run, grid);
+        const LonLat sec = shift.seconds;
+        const LonLat rad = parseSeconds(sec.lon, sec.lat, run.PI);
+        const EastNorth out = ll2utm(rad.lon, rad.lat, run);
+        std::printf(" %a %a %a %a %a %a %a %a", sec.lon, sec.lat, shift.place.x, shift.place.y, rad.lon,
                     rad.lat, out.easting, out.northing);
     } catch (const platform::RunError& e) {
         std::printf(" error %d %s", e.number(), e.what());
@@ -34,13 +39,13 @@ void probe(Variables& v, const Grid& grid, double easting, double northing)
 
 // The whole chain as a run converts a point (the checks deferred to its end):
 // the output line, or the message.
-void convert(Variables& v, const Grid& grid, double easting, double northing)
+void convert(const RunSettings& run, const Grid& grid, double easting, double northing)
 {
-    v.pointName = "P ";
-    v.lineRest = "";
-    v.coordX = easting;
-    v.coordY = northing;
-    const PointResult r = convertPoint(v, grid);
+    RecordFields record;
+    record.pointName = "P ";
+    record.coordX = easting;
+    record.coordY = northing;
+    const PointResult r = convertPoint(record, run, grid);
     std::printf("%s\n", r.line ? r.line->c_str() : r.error->text().c_str());
 }
 
@@ -48,14 +53,13 @@ template <class Probe>
 void sweep(const Grid& grid, Probe probe)
 {
     for (const char* datum : {"ED50", "ETRS89"}) {
-        Variables v;
-        v.PI = kProgramPi;
-        v.zone = 30;
-        v.sourceDatum = datum;
-        v.direction = v.sourceDatum == "ED50" ? 0 : 1;
+        RunSettings run;
+        run.zone = 30;
+        run.sourceDatum = datum;
+        run.direction = run.sourceDatum == "ED50" ? 0 : 1;
         for (double e = 150000; e <= 850000; e += 17321.5)
-            for (double n = 3900000; n <= 4950000; n += 23456.7) probe(v, grid, e, n);
-        for (double e : {0.0, 500000.0, 1e60}) probe(v, grid, e, 4400000);
+            for (double n = 3900000; n <= 4950000; n += 23456.7) probe(run, grid, e, n);
+        for (double e : {0.0, 500000.0, 1e60}) probe(run, grid, e, 4400000);
     }
 }
 

@@ -51,10 +51,13 @@ ntv2::SubGrid constantSubGrid(double sLat, double eLong, double inc, int32_t row
 // A point given in spacings from S_LAT and E_LONG, in arc-seconds positive east.
 LonLat at(double r, double c) { return {-(kE + c * kInc), kS + r * kInc}; }
 
-LonLat lookup(const Grid& grid, LonLat p)
+LonLat lookup(const Grid& grid, LonLat p) { return interpolateGrid(grid, p.lon, p.lat).seconds; }
+
+RunSettings from(const char* sourceDatum)
 {
-    CellPosition where;
-    return interpolateGrid(grid, p.lon, p.lat, where);
+    RunSettings run;
+    run.sourceDatum = sourceDatum;
+    return run;
 }
 
 std::string errorOf(const std::function<void()>& call)
@@ -101,10 +104,10 @@ TEST_F(Ed2etTest, BilinearFieldIsReproducedAndFractionsStored)
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << "r=" << k.r << " c=" << k.c);
         const LonLat p = at(k.r, k.c);
-        CellPosition where{7, 7, -1, {}};
-        const LonLat shifted = interpolateGrid(grid, p.lon, p.lat, where);
-        EXPECT_NEAR(where.x, k.x, 1e-12);
-        EXPECT_NEAR(where.y, k.y, 1e-12);
+        const auto [shifted, place] = interpolateGrid(grid, p.lon, p.lat);
+        EXPECT_NEAR(place.x, k.x, 1e-12);
+        EXPECT_NEAR(place.y, k.y, 1e-12);
+        EXPECT_EQ(place.subGrid, 0);
         EXPECT_NEAR(shifted.lat, p.lat + latField(k.r, k.c), 1e-9);
         EXPECT_NEAR(shifted.lon, p.lon - lonField(k.r, k.c), 1e-9);
     }
@@ -134,7 +137,7 @@ TEST_F(Ed2etTest, CoefficientsAreRoundedToSinglePrecision)
     }
 }
 
-TEST_F(Ed2etTest, PointsOutsideGiveZerosAndKeepTheFractions)
+TEST_F(Ed2etTest, PointsOutsideGiveZerosAndNoPlace)
 {
     const Grid grid = write(fieldGrid());
     struct Case { double r, c; } cases[] = {
@@ -142,12 +145,10 @@ TEST_F(Ed2etTest, PointsOutsideGiveZerosAndKeepTheFractions)
         {-1, 2}, {2, -1}, {5.5, 2},     // a full spacing south, east; north
     };
     for (const Case& k : cases) {
-        CellPosition where{7, 8, -1, {}};
-        const LonLat shifted = interpolateGrid(grid, at(k.r, k.c).lon, at(k.r, k.c).lat, where);
+        const auto [shifted, place] = interpolateGrid(grid, at(k.r, k.c).lon, at(k.r, k.c).lat);
         EXPECT_EQ(shifted.lon, 0) << k.r << " " << k.c;
         EXPECT_EQ(shifted.lat, 0);
-        EXPECT_EQ(where.x, 7);
-        EXPECT_EQ(where.y, 8);
+        EXPECT_EQ(place.subGrid, -1);
     }
 }
 
@@ -276,7 +277,7 @@ TEST_F(Ed2etTest, DamagedOrIncompleteGridIsUnusableAndSaysWhy)
 TEST_F(Ed2etTest, MissingGridIsNotCreatedAndUnreadableGridFailsEveryLookup)
 {
     const Grid missing = Grid::open(path());
-    Variables state;
+    const RunSettings state = from("ETRS89");
     EXPECT_EQ(missing.state(), Grid::State::kMissing);
     EXPECT_EQ(lookup(missing, at(1, 1)).lat, 0);
     EXPECT_EQ(errorOf([&] { ed2et(40, -3, state, missing); }), "0 ");
@@ -300,8 +301,7 @@ TEST_F(Ed2etTest, ReverseShiftRunsExactlyFifteenIterations)
                              })}});
     const LonLat target = at(20, 1.5);
     const double solution = kS + (target.lat - kS - shift0) / (1 + k);  // forward shift lands on target
-    CellPosition where;
-    const LonLat ed = invertGrid(grid, target.lon, target.lat, where);
+    const LonLat ed = invertGrid(grid, target.lon, target.lat).seconds;
     EXPECT_NEAR(ed.lat - solution, std::pow(-k, 15) * (target.lat - solution), 1e-9);
     EXPECT_EQ(ed.lon, target.lon);
 }
@@ -323,18 +323,16 @@ TEST_F(Ed2etTest, DeferredLookupsGiveTheCheckedBits)
     for (double r = -0.4; r < 8.5; r += 0.173) {
         for (double c = -0.4; c < 8.5; c += 0.191) {
             const LonLat p = at(r, c);
-            for (auto shift : {interpolateGrid, invertGrid}) {
-                CellPosition checkedAt, deferredAt;
-                const LonLat checked = shift(grid, p.lon, p.lat, checkedAt);
-                LonLat deferred;
-                {
-                    const fp::DeferredChecks deferredChecks;
-                    deferred = shift(grid, p.lon, p.lat, deferredAt);
-                }
-                ASSERT_EQ(bits(checked.lon), bits(deferred.lon)) << r << " " << c;
-                ASSERT_EQ(bits(checked.lat), bits(deferred.lat)) << r << " " << c;
-                ASSERT_EQ(bits(checkedAt.x), bits(deferredAt.x));
-                ASSERT_EQ(bits(checkedAt.y), bits(deferredAt.y));
+            const std::pair<GridShift, GridShift> checkedAndDeferred[] = {
+                {interpolateGrid<fp::Checked>(grid, p.lon, p.lat), interpolateGrid<fp::Deferred>(grid, p.lon, p.lat)},
+                {invertGrid<fp::Checked>(grid, p.lon, p.lat), invertGrid<fp::Deferred>(grid, p.lon, p.lat)},
+            };
+            for (const auto& [checked, deferred] : checkedAndDeferred) {
+                ASSERT_EQ(bits(checked.seconds.lon), bits(deferred.seconds.lon)) << r << " " << c;
+                ASSERT_EQ(bits(checked.seconds.lat), bits(deferred.seconds.lat)) << r << " " << c;
+                ASSERT_EQ(bits(checked.place.x), bits(deferred.place.x));
+                ASSERT_EQ(bits(checked.place.y), bits(deferred.place.y));
+                ASSERT_EQ(checked.place.subGrid, deferred.place.subGrid);
             }
         }
     }
@@ -351,10 +349,9 @@ TEST_F(Ed2etTest, ReverseShiftInvertsTheForwardShiftOnTheDemoGrid)
     ASSERT_EQ(grid.state(), Grid::State::kUsable);
     for (double latDeg = 36; latDeg < 44.4; latDeg += 0.7) {
         for (double lonDeg = -9.3; lonDeg < 3.3; lonDeg += 0.9) {
-            CellPosition where;
             const LonLat etrs{lonDeg * 3600, latDeg * 3600};
-            const LonLat ed = invertGrid(grid, etrs.lon, etrs.lat, where);
-            const LonLat back = interpolateGrid(grid, ed.lon, ed.lat, where);
+            const LonLat ed = invertGrid(grid, etrs.lon, etrs.lat).seconds;
+            const LonLat back = interpolateGrid(grid, ed.lon, ed.lat).seconds;
             EXPECT_NEAR(back.lon, etrs.lon, 1e-6) << latDeg << " " << lonDeg;
             EXPECT_NEAR(back.lat, etrs.lat, 1e-6);
             EXPECT_NEAR(ed.lat - etrs.lat, 3.9, 0.5);  // ED50 lies north and east of ETRS89
@@ -368,9 +365,8 @@ TEST_F(Ed2etTest, ReverseShiftFailsWhenAnEstimateLeavesTheGrid)
     // A constant shift of 2.5 spacings north: the first estimate of a point less
     // than that far from S_LAT falls south of the grid.
     const Grid grid = write({.subGrids = {constantSubGrid(kS, kE, kInc, 5, 6, 150)}});
-    CellPosition where;
-    EXPECT_EQ(invertGrid(grid, at(1, 1).lon, at(1, 1).lat, where).lat, 0);
-    EXPECT_EQ(invertGrid(grid, at(3.5, 1).lon, at(3.5, 1).lat, where).lat, at(3.5, 1).lat - 150);
+    EXPECT_EQ(invertGrid(grid, at(1, 1).lon, at(1, 1).lat).seconds.lat, 0);
+    EXPECT_EQ(invertGrid(grid, at(3.5, 1).lon, at(3.5, 1).lat).seconds.lat, at(3.5, 1).lat - 150);
 }
 
 TEST_F(Ed2etTest, Ed2etPicksTheDirectionAndReportsPointsOutside)
@@ -383,23 +379,18 @@ TEST_F(Ed2etTest, Ed2etPicksTheDirectionAndReportsPointsOutside)
         {"ED50 ", {255, 3819}},         {"", {255, 3819}},
     };
     for (const Case& k : cases) {
-        Variables state;
-        state.sourceDatum = k.datum;
-        const LonLat shifted = ed2et(1.0625, 0.0625, state, grid).seconds;  // 3825", 225"
-        EXPECT_EQ(shifted.lon, k.expected.lon) << k.datum;
-        EXPECT_EQ(shifted.lat, k.expected.lat) << k.datum;
-        EXPECT_EQ(state.gridFileName, "mirtaxo.gsb");
-        EXPECT_EQ(state.coordX, 0.25 + (k.datum == std::string("ED50") ? 0 : 0.5));
+        const Shift shift = ed2et(1.0625, 0.0625, from(k.datum), grid);  // 3825", 225"
+        EXPECT_EQ(shift.seconds.lon, k.expected.lon) << k.datum;
+        EXPECT_EQ(shift.seconds.lat, k.expected.lat) << k.datum;
+        EXPECT_EQ(shift.place.x, 0.25 + (k.datum == std::string("ED50") ? 0 : 0.5));
     }
 
-    Variables ed50;
-    ed50.sourceDatum = "ED50";
+    const RunSettings ed50 = from("ED50");
     EXPECT_EQ(errorOf([&] { ed2et(0.5, 0.0625, ed50, grid); }), "0 ");  // south of the grid
     // The reverse shift tests only the latitude for zero: a longitude of zero on
     // the way is no miss. The stage counts a zero in either coordinate as one.
-    CellPosition where;
-    EXPECT_EQ(interpolateGrid(grid, 30, 3825, where).lon, 0);
-    EXPECT_EQ(invertGrid(grid, 30, 3825, where).lon, 60);
+    EXPECT_EQ(interpolateGrid(grid, 30, 3825).seconds.lon, 0);
+    EXPECT_EQ(invertGrid(grid, 30, 3825).seconds.lon, 60);
     ntv2::SubGrid toZero = sub;
     toZero.node = [](double, double) { return ntv2::Node{6, 225}; };
     EXPECT_EQ(errorOf([&] { ed2et(1.0625, 0.0625, ed50, write({.subGrids = {toZero}})); }), "0 ");

@@ -12,9 +12,9 @@ using namespace kovra;
 
 namespace {
 
-Variables stateFor(int16_t zone, int16_t direction)
+RunSettings stateFor(int16_t zone, int16_t direction)
 {
-    Variables v;
+    RunSettings v;
     v.zone = zone;
     v.direction = direction;
     v.PI = kProgramPi;
@@ -107,7 +107,7 @@ TEST(ParseSeconds, ArcSecondsToRadians)
 
 TEST(Utm2ll, ExactValuesOnTheAxes)
 {
-    const Variables ed50 = stateFor(30, 0);
+    const RunSettings ed50 = stateFor(30, 0);
     EXPECT_EQ(utm2ll(440000.0, 0.0, ed50).lat, 0.0);
     const double lambda0 = -3 / (180 / kProgramPi);
     EXPECT_EQ(utm2ll(500000.0, 4400000.0, ed50).lon, lambda0);
@@ -136,7 +136,7 @@ TEST(Utm2ll, FootpointSettlesWithinFiveStepsAndAbsurdInputFails)
 TEST(Utm2ll, RoundTripThroughLl2utmWithinAMillimetre)
 {
     // Direction -1 projects both ways on International 1924.
-    const Variables v = stateFor(30, -1);
+    const RunSettings v = stateFor(30, -1);
     const double degree = kProgramPi / 180;
     for (double latDeg = 0; latDeg <= 60; latDeg += 2.5)
         for (double dLon = -3; dLon <= 3; dLon += 0.5) {
