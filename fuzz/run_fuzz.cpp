@@ -107,6 +107,7 @@ const std::regex& messageForm()
         "Error openFiles: Input file is empty: in\\.txt"
         "|in\\.txt:1: the header is longer than 32767 characters: not a point file"
         "|in\\.txt:[0-9]+: Error leeCadena: Overflow(: record longer than 32767 characters)?"
+        "; the run ends here: no record after it was converted"
         "|in\\.txt:[0-9]+: Error (utm2ll|parseRadianes|ed2et|ll2utm): "
         "(Overflow|Division by zero|Invalid floating-point operation|Subscript out of range"
         "|Footpoint latitude did not converge|outside the grid)"

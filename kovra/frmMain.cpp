@@ -7,7 +7,9 @@
 #include "Variables.h"
 #include "grid.h"
 #include "platform/integer.h"
+#include "platform/interrupt.h"
 #include "platform/numtext.h"
+#include "platform/outputfile.h"
 #include "platform/sysfile.h"
 #include "platform/textfile.h"
 #include "platform/trap.h"
@@ -133,9 +135,21 @@ RunSettings readHeader(const PointFiles& files)
     return run;
 }
 
+RunStatus interrupted(const platform::Interrupted& interruption)
+{
+    return static_cast<RunStatus>(static_cast<int>(RunStatus::kInterrupted) + interruption.signal());
+}
+
+// What an output that is not published leaves at its path.
+OutputLeft left(const PointFiles& files)
+{
+    return {files.outputFileName, files.output->replacesWhole(), files.output->completeThrough()};
+}
+
 // Runs the whole conversion once the files are open, and ends it cleanly
-// whatever fails: what was converted is written, and the message says what
-// is lost.
+// whatever happens: a run that finishes, or ends at a record that cannot be
+// split, publishes its output; one that cannot finish abandons it and says
+// what the output's path holds.
 RunStatus convertFile(PointFiles& files, const Reporter& messages)
 {
     platform::ProgressLine progress(files.inputFileName, files.input->regularFileSize());
@@ -149,27 +163,28 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
                " characters: not a point file");
         return RunStatus::kEndedEarly;
     }
-    RunStatus status = RunStatus::kEndedEarly;
+    LoopResult loop;
     try {
-        try {
-            const RunSettings run = readHeader(files);
-            const LoopResult loop = convertRecords(run, *files.input, *files.output, report, progress,
-                                                   conversionThreads(*files.input));
-            if (!loop.endedEarly) status = loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
-        } catch (const platform::ReadFailure& failure) {
-            report(readFailureText(in, failure.line, failure.what()));
-        } catch (const std::bad_alloc&) {
-            report(in + ":" + std::to_string(files.input->lineNumber()) +
-                   ": out of memory; the run ends here");
-        }
+        const RunSettings run = readHeader(files);
+        convertRecords(run, *files.input, *files.output, report, progress, conversionThreads(*files.input), loop);
         progress.erase();
-        files.input->close();
-        files.output->close();
+        files.output->publish();
+        if (loop.endedEarly) return RunStatus::kEndedEarly;
+        return loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
     } catch (const platform::WriteFailure& failure) {
-        report(writeFailureText(files.outputFileName, failure.what(), failure.completeThrough));
-        return RunStatus::kEndedEarly;
+        report(writeFailureText(failure.what(), left(files)));
+    } catch (const platform::ReadFailure& failure) {
+        files.output->abandon();
+        report(readFailureText(in, failure.line, failure.what(), left(files)));
+    } catch (const std::bad_alloc&) {
+        files.output->abandon();
+        report(outOfMemoryText(in, loop.lastLine, left(files)));
+    } catch (const platform::Interrupted& interruption) {
+        files.output->abandon();
+        report(interruptedText(left(files)));
+        return interrupted(interruption);
     }
-    return status;
+    return RunStatus::kEndedEarly;
 }
 
 }  // namespace
@@ -183,7 +198,13 @@ int16_t headerZone(const std::string& header)
 
 RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
 {
-    std::optional<PointFiles> files = openFiles(commandLine, report);
+    std::optional<PointFiles> files;
+    try {
+        files = openFiles(commandLine, report);
+    } catch (const platform::Interrupted& interruption) {  // while a FIFO's open waited for its other end
+        report("interrupted: nothing was written");
+        return interrupted(interruption);
+    }
     if (!files) return RunStatus::kEndedEarly;
     return convertFile(*files, report);
 }

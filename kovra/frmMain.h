@@ -10,11 +10,12 @@
 namespace kovra {
 
 // How a run ended, as the program's exit status.
-enum class RunStatus {
+enum class RunStatus : int {
     kAllConverted = 0,  // every record produced its line, and nothing needs a look
     kCheckOutput = 1,   // a point was skipped, or a warning was given
     kEndedEarly = 2,    // the files could not be opened, a record could not be
                         // split, or the input could not be read or the output written
+    kInterrupted = 128, // and the number of the signal that ended the run
 };
 
 // The whole run for a command line "INPUT OUTPUT" (the text after the program's

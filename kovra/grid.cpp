@@ -194,12 +194,17 @@ Grid Grid::open(const std::string& fileName)
         grid.problem_ = named + " not found in the working directory" + consequence;
         return grid;
     }
-    std::string problem = Loader(grid, reader).load();
-    if (reader.status() == platform::BinReader::Status::kUnreadable) {
+    std::string problem =
+        reader.status() == platform::BinReader::Status::kOpen ? Loader(grid, reader).load() : std::string();
+    if (reader.status() == platform::BinReader::Status::kNotRegular ||
+        reader.status() == platform::BinReader::Status::kUnreadable) {
         grid.state_ = State::kUnreadable;
         grid.errorNumber_ = reader.errorNumber();
         grid.reason_ = "Cannot read grid file " + fileName + ": " + reader.reason();
-        grid.problem_ = named + " cannot be read: " + reader.reason() + consequence;
+        grid.problem_ = named + (reader.status() == platform::BinReader::Status::kNotRegular
+                                     ? " is not a regular file"
+                                     : " cannot be read: " + reader.reason()) +
+                        consequence;
     } else if (!problem.empty()) {
         grid.state_ = State::kUnusable;
         grid.errorNumber_ = kUnusableGridError;

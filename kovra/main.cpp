@@ -12,10 +12,13 @@
 #include "frmMain.h"
 #include "kovra_help.h"
 #include "platform/cmdline.h"
+#include "platform/interrupt.h"
 #include "platform/msgbox.h"
 
 int main(int argc, char** argv)
 {
+    platform::openMissingStandardStreams();
+    platform::installInterruptHandlers();
 #ifdef _WIN32
     // Lines end in LF alone, as on Linux: no CR added on standard output and error.
     _setmode(_fileno(stdout), _O_BINARY);

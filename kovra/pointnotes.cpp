@@ -52,18 +52,31 @@ std::string extrapolationWarning(const MessagePlace& place, const PointLabel& la
                          extrapolation.subGrid + "\"");
 }
 
-std::string readFailureText(const std::string& input, long line, const std::string& reason)
+std::string OutputLeft::text() const
 {
-    return MessagePlace{input, line}.text("cannot read the input: " + reason + "; the run ends here");
+    if (asItWas) return name + " was left as it was";
+    if (completeThrough > 0)
+        return "the output is complete up to input line " + lineText(completeThrough) + " and holds nothing after it";
+    return "the output holds no complete line";
 }
 
-std::string writeFailureText(const std::string& output, const std::string& reason, long completeThrough)
+std::string readFailureText(const std::string& input, long line, const std::string& reason,
+                            const std::optional<OutputLeft>& left)
 {
-    const std::string sound = completeThrough > 0
-                                  ? "the output is complete up to input line " + lineText(completeThrough) +
-                                        " and holds nothing after it"
-                                  : "the output holds no complete line";
-    return "cannot write " + output + ": " + reason + "; " + sound;
+    const std::string what = "cannot read the input: " + reason + "; the run ends here";
+    return MessagePlace{input, line}.text(left && left->asItWas ? what + "; " + left->text() : what);
 }
+
+std::string writeFailureText(const std::string& reason, const OutputLeft& left)
+{
+    return "cannot write " + left.name + ": " + reason + "; " + left.text();
+}
+
+std::string outOfMemoryText(const std::string& input, long lastLine, const OutputLeft& left)
+{
+    return input + ": out of memory after input line " + lineText(lastLine) + "; the run ends here; " + left.text();
+}
+
+std::string interruptedText(const OutputLeft& left) { return "interrupted: " + left.text(); }
 
 }  // namespace kovra

@@ -2,6 +2,7 @@
 // "file:line: "), which point it is, and what the user should look at.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "ed2et.h"
@@ -34,11 +35,28 @@ std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
 std::string extrapolationWarning(const MessagePlace& place, const PointLabel& label,
                                  const Extrapolation& extrapolation);
 
-// A failed read of the input: where, and why.
-std::string readFailureText(const std::string& input, long line, const std::string& reason);
+// What a run that could not finish left at the output's path: nothing new
+// when the output replaces the path whole, else the lines written so far.
+struct OutputLeft {
+    std::string name;
+    bool asItWas;
+    long completeThrough;  // the last input line whose output line is whole
 
-// A failed write of the output: the reason, and how much of the output is sound.
-std::string writeFailureText(const std::string& output, const std::string& reason,
-                             long completeThrough);
+    std::string text() const;  // "out.txt was left as it was", "the output is complete up to ..."
+};
+
+// A failed read of the input: where, and why; and what the output's path
+// holds, when the output was opened and replaces the path whole.
+std::string readFailureText(const std::string& input, long line, const std::string& reason,
+                            const std::optional<OutputLeft>& left = std::nullopt);
+
+// A failed write of the output: the reason, and what the path holds.
+std::string writeFailureText(const std::string& reason, const OutputLeft& left);
+
+// The memory ran out after the records up to input line lastLine were handed on.
+std::string outOfMemoryText(const std::string& input, long lastLine, const OutputLeft& left);
+
+// A signal ended the run.
+std::string interruptedText(const OutputLeft& left);
 
 }  // namespace kovra

@@ -132,7 +132,7 @@ RecordResult convertRecord(std::string_view record, long lineNumber, const RunSe
     std::optional<TrapError> splitError;
     const auto split = trap("leeCadena", splitError, [&] { return leeCadena(record); });
     if (!split) {
-        result.messages.push_back(place.text(splitError->text()));
+        result.messages.push_back(place.text(splitError->text() + "; the run ends here: no record after it was converted"));
         result.endsRun = true;
         return result;
     }

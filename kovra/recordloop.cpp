@@ -9,11 +9,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "grid.h"
+#include "platform/interrupt.h"
 #include "record.h"
 
 namespace kovra {
@@ -68,17 +70,20 @@ private:
     std::optional<Grid> grid_;
 };
 
-// Hands each record's messages and line on, in input order.
+// Hands each record's messages and line on, in input order, and keeps the
+// loop's result up to date. An interruption is noticed here, record by record.
 class RecordSink {
 public:
-    RecordSink(InputFile& input, OutputFile& output, const Reporter& report, platform::ProgressLine& progress)
-        : input_(input), output_(output), report_(report), progress_(progress)
+    RecordSink(InputFile& input, OutputFile& output, const Reporter& report, platform::ProgressLine& progress,
+               LoopResult& result)
+        : input_(input), output_(output), report_(report), progress_(progress), result_(result)
     {
     }
 
     // False when the record ended the run.
     bool take(const RecordResult& converted, long line)
     {
+        platform::throwIfInterrupted();
         for (const std::string& message : converted.messages) report_(message);
         if (converted.endsRun) {
             result_.endedEarly = true;
@@ -86,32 +91,28 @@ public:
         }
         if (converted.line) output_.writeLine(*converted.line, line);
         if (!converted.line || converted.warned) result_.flagged = true;
+        result_.lastLine = line;
         progress_.update(++records_, input_.bytesConsumed());
         return true;
     }
-    const LoopResult& result() const { return result_; }
 
 private:
     InputFile& input_;
     OutputFile& output_;
     const Reporter& report_;
     platform::ProgressLine& progress_;
-    LoopResult result_;
+    LoopResult& result_;
     long records_ = 0;
 };
 
-LoopResult convertSerially(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
-                           platform::ProgressLine& progress)
+void convertSerially(const RunSettings& run, RecordSource& source, RecordSink& sink)
 {
-    RecordSource source(input, report);
-    RecordSink sink(input, output, report, progress);
     std::string text;
     while (!source.atEnd()) {
         text.clear();
         const long line = source.next(text);
-        if (!sink.take(convertRecord(text, line, run, source.grid()), line)) break;
+        if (!sink.take(convertRecord(text, line, run, source.grid()), line)) return;
     }
-    return sink.result();
 }
 
 // A block of records and, once a worker is done with it, their results. The
@@ -128,10 +129,16 @@ struct Block {
 // grid, which nothing changes once the first record is read.
 class Workers {
 public:
+    // Starts as many of count threads as the system lets it.
     Workers(unsigned count, const RunSettings& run, const Grid& grid) : run_(run), grid_(grid)
     {
-        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+        try {
+            for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            // No more threads (a process limit, no memory for a stack): the run goes on with those it has.
+        }
     }
+    unsigned count() const { return static_cast<unsigned>(threads_.size()); }
     // Blocks still queued are dropped: the run no longer needs them.
     ~Workers()
     {
@@ -233,19 +240,18 @@ std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::excepti
 // results are handed on block by block in input order. A failed read is
 // raised once every record read before it is handed on, as in the serial
 // loop; a record that ends the run discards what was converted after it.
-LoopResult convertInParallel(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
-                             platform::ProgressLine& progress, unsigned threads)
+// When no worker can be started, the serial loop does the work.
+void convertInParallel(const RunSettings& run, RecordSource& source, RecordSink& sink, unsigned threads)
 {
-    RecordSource source(input, report);
-    RecordSink sink(input, output, report, progress);
-    if (source.atEnd()) return sink.result();
+    if (source.atEnd()) return;
     Workers workers(threads, run, source.grid());
+    if (workers.count() == 0) return convertSerially(run, source, sink);
 
     std::deque<std::shared_ptr<Block>> inFlight;
     std::exception_ptr readFailure;
     bool ended = false;
     for (;;) {
-        while (!ended && inFlight.size() < blocksInFlight(threads)) {
+        while (!ended && inFlight.size() < blocksInFlight(workers.count())) {
             std::shared_ptr<Block> block = readBlock(source, ended, readFailure);
             if (block->records.empty()) break;
             workers.submit(block);
@@ -257,10 +263,9 @@ LoopResult convertInParallel(const RunSettings& run, InputFile& input, OutputFil
         workers.waitFor(*block);
         if (block->failure) std::rethrow_exception(block->failure);
         for (std::size_t i = 0; i < block->results.size(); ++i)
-            if (!sink.take(block->results[i], block->records[i].line)) return sink.result();
+            if (!sink.take(block->results[i], block->records[i].line)) return;
     }
     if (readFailure) std::rethrow_exception(readFailure);
-    return sink.result();
 }
 
 }  // namespace
@@ -269,18 +274,20 @@ unsigned conversionThreads(const InputFile& input)
 {
     if (const char* setting = std::getenv("KOVRA_THREADS")) {
         const long threads = std::strtol(setting, nullptr, 10);
-        if (threads >= 1 && threads <= kMaxThreads) return static_cast<unsigned>(threads);
+        if (threads >= 1 && threads <= static_cast<long>(kMaxThreads)) return static_cast<unsigned>(threads);
     }
     const std::optional<uint64_t> size = input.regularFileSize();
     if (size && *size < kSmallInput) return 1;
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-LoopResult convertRecords(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
-                          platform::ProgressLine& progress, unsigned threads)
+void convertRecords(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
+                    platform::ProgressLine& progress, unsigned threads, LoopResult& result)
 {
-    if (threads <= 1) return convertSerially(run, input, output, report, progress);
-    return convertInParallel(run, input, output, report, progress, threads);
+    RecordSource source(input, report);
+    RecordSink sink(input, output, report, progress, result);
+    if (threads <= 1) return convertSerially(run, source, sink);
+    convertInParallel(run, source, sink, threads);
 }
 
 }  // namespace kovra

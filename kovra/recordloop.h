@@ -7,6 +7,7 @@
 
 #include "Variables.h"
 #include "platform/msgbox.h"
+#include "platform/outputfile.h"
 #include "platform/progress.h"
 #include "platform/textfile.h"
 
@@ -15,6 +16,7 @@ namespace kovra {
 struct LoopResult {
     bool endedEarly = false;  // a record could not be split: the run ended at it
     bool flagged = false;     // a point was skipped or a warning given
+    long lastLine = 1;        // the input line of the last record handed on (1: the header)
 };
 
 // The most threads a run converts on.
@@ -26,11 +28,14 @@ inline constexpr unsigned kMaxThreads = 64;
 unsigned conversionThreads(const platform::InputFile& input);
 
 // Converts the records up to the end of the input, or up to the first record
-// that cannot be split. The grid is opened when the first record is read; a
-// run without records needs none. A failed write ends the loop at once
-// (WriteFailure), a failed read once every record before it is handed on
-// (ReadFailure). progress is told of every record handed on.
-LoopResult convertRecords(const RunSettings& run, platform::InputFile& input, platform::OutputFile& output,
-                          const platform::Reporter& report, platform::ProgressLine& progress, unsigned threads);
+// that cannot be split, and hands each one's messages and line on in input
+// order. The grid is opened when the first record is read; a run without
+// records needs none. A failed write ends the loop at once (WriteFailure), a
+// failed read once every record before it is handed on (ReadFailure), an
+// interruption before the next record is handed on (Interrupted); result
+// says how far it got all the same. progress is told of every record.
+void convertRecords(const RunSettings& run, platform::InputFile& input, platform::OutputFile& output,
+                    const platform::Reporter& report, platform::ProgressLine& progress, unsigned threads,
+                    LoopResult& result);
 
 }  // namespace kovra

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "interrupt.h"
 #include "sysfile.h"
 
 namespace platform {
@@ -42,10 +43,17 @@ double BinFile::doubleAt(int64_t offset) const
 
 BinReader::BinReader(const std::string& path)
 {
-    // open() without O_CREAT: a missing file stays missing.
-    fd_ = sys::openFile(path, O_RDONLY);
+    // Without O_CREAT: a missing file stays missing.
+    fd_ = sys::openForReading(path, false);
     if (fd_ < 0) {
-        if (errno != ENOENT) setUnreadable(errno);
+        if (errno == ENOENT) return;
+        if (errno == EISDIR || errno == ENODEV) {
+            status_ = Status::kNotRegular;
+            errorNumber_ = kPathFileAccess;
+            reason_ = "not a regular file";
+            return;
+        }
+        setUnreadable(errno);
         return;
     }
     status_ = Status::kOpen;
@@ -74,6 +82,7 @@ std::size_t BinReader::readInto(std::vector<unsigned char>& out, std::size_t cou
         const long n = sys::readSome(fd_, out.data() + first, block);
         out.resize(first + static_cast<std::size_t>(std::max<long>(n, 0)));
         if (n == 0) break;
+        throwIfInterrupted();  // a huge file takes a while to read
         if (n < 0) {
             if (errno == EINTR) continue;
             setUnreadable(errno);  // a directory fails here with EISDIR

@@ -55,14 +55,14 @@ private:
     std::vector<unsigned char> bytes_;
 };
 
-// A binary file read from its start, block by block, never more than the
-// caller asks for: a huge or endless file costs only what is read of it. A
-// missing file is reported, never created; any other failure carries the
-// system's reason ("Permission denied", "Is a directory") and the run-time
-// error number that fits it.
+// A regular file read from its start, block by block, never more than the
+// caller asks for: a huge file costs only what is read of it. A missing file
+// is reported, never created; a FIFO, a directory or a device is no regular
+// file, and is not waited for; any other failure carries the system's reason
+// ("Permission denied") and the run-time error number that fits it.
 class BinReader {
 public:
-    enum class Status { kOpen, kMissing, kUnreadable };
+    enum class Status { kOpen, kMissing, kNotRegular, kUnreadable };
 
     explicit BinReader(const std::string& path);
     ~BinReader();
@@ -72,7 +72,7 @@ public:
     Status status() const { return status_; }
     int errorNumber() const { return errorNumber_; }
     const std::string& reason() const { return reason_; }
-    // The size of a regular file; none for a device or a pipe.
+    // The file's size, when it is open.
     std::optional<uint64_t> regularFileSize() const { return size_; }
 
     // Appends up to count bytes to out and gives how many were appended: fewer

@@ -13,7 +13,8 @@ namespace platform {
 
 namespace {
 
-// Written whole: a message may quote a field that holds a NUL byte.
+// Written whole, in one call, so that a failed write (a closed pipe) costs
+// nothing but the message.
 void writeLine(const std::string& text)
 {
     const std::string line = "kovra: " + text + "\n";
@@ -53,11 +54,29 @@ Route chooseRoute()
 
 }  // namespace
 
+std::string withControlsEscaped(const std::string& text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 0x20 && byte != 0x7f) || c == '\t') {
+            shown += c;
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
 #ifdef _WIN32
 
-void messageBox(const std::string& text)
+void messageBox(const std::string& message)
 {
     static const Route route = chooseRoute();
+    const std::string text = withControlsEscaped(message);
     switch (route) {
     case Route::kBox:
         // Modal, the OK button only, no icon, the program's name as title. A
@@ -81,7 +100,7 @@ void messageBox(const std::string& text)
 
 #else
 
-void messageBox(const std::string& text) { writeLine(text); }
+void messageBox(const std::string& message) { writeLine(withControlsEscaped(message)); }
 
 #endif
 

@@ -13,7 +13,11 @@ namespace platform {
 using Reporter = std::function<void(const std::string& text)>;
 
 // Writes "kovra: " + text as one line on standard error, or shows text in a
-// message box titled "kovra".
+// message box titled "kovra". Control characters in it (from the input: a
+// name with an escape sequence must not drive the terminal) are escaped.
 void messageBox(const std::string& text);
+
+// text with each byte below 0x20 but the tab, and 0x7f, written as \xNN.
+std::string withControlsEscaped(const std::string& text);
 
 }  // namespace platform

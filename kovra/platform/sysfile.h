@@ -20,6 +20,8 @@
 #include <optional>
 #include <string>
 
+#include "runtime_error.h"
+
 #ifdef _WIN32
 #include <io.h>
 
@@ -125,12 +127,6 @@ inline int closeFile(int fd) { return _close(fd); }
 
 #else
 
-inline bool isDirectory(const std::string& path)
-{
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 inline int openFile(const std::string& path, int flags, int mode = 0)
 {
     return ::open(path.c_str(), flags | O_CLOEXEC, mode);
@@ -149,5 +145,51 @@ inline bool cutFile(int fd, uint64_t size) { return ::ftruncate(fd, static_cast<
 inline int closeFile(int fd) { return ::close(fd); }
 
 #endif
+
+// The error of a failed open of path, from the system's error code: "File
+// not found: path", "Permission denied: path", "Bad file name: empty path",
+// or "Path/File access error: path (the system's reason)".
+RunError openError(const std::string& path, int code);
+
+// What the path names, without opening it (a FIFO's open would wait for its
+// other end). Symbolic links are followed.
+struct FileStatus {
+    bool exists = false;
+    bool regular = false;
+    bool directory = false;
+    bool fifo = false;
+};
+FileStatus statusOf(const std::string& path);
+
+// Opens an existing regular file for reading, or, when fifoAllowed, a FIFO
+// (what a pipe from another program is) once its writer comes; an
+// interruption while it waits throws. Nothing else is waited for: -1 and
+// errno on failure, EISDIR for a directory and ENODEV for any other kind of
+// file (a device, a socket, a FIFO when none is allowed).
+int openForReading(const std::string& path, bool fifoAllowed);
+
+// The file a chain of symbolic links at path ends at, or would be created
+// at; path itself when it is no link. On Windows, path.
+std::string linkTarget(const std::string& path);
+
+// Whether this process may write the existing file at path.
+bool mayWrite(const std::string& path);
+
+// Creates a new file for writing beside target, named ".NAME.kovra-XXXXXX"
+// after target's name, with the permissions a new file gets. Gives its
+// descriptor and sets temporary to its path; -1 and errno on failure.
+int createTemporaryBeside(const std::string& target, std::string& temporary);
+
+// Gives the file open on fd the owner, group and permission bits of the
+// existing file at original; false when they cannot all be kept. Nothing to
+// do on Windows, where a new file takes its folder's permissions.
+bool takeOwnerAndMode(int fd, const std::string& original);
+
+// Moves from over to, replacing a file there, in one step; false and errno
+// on failure.
+bool replaceFile(const std::string& from, const std::string& to);
+
+// Removes a file; false when it cannot be.
+bool removeFile(const std::string& path);
 
 }  // namespace platform::sys

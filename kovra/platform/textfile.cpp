@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "interrupt.h"
 #include "runtime_error.h"
 #include "sysfile.h"
 
@@ -37,36 +38,17 @@ std::size_t separatorAt(const char* text, std::size_t n)
     return i;
 }
 
-// A RunError for a failed open of path, from the system's error code.
-[[noreturn]] void throwOpenError(const std::string& path, int code)
-{
-    if (path.empty()) throw RunError(kBadFileName, "Bad file name: empty path");
-    switch (code) {
-    case ENOENT:
-        throw RunError(kFileNotFound, "File not found: " + path);
-    case EACCES:
-    case EPERM:
-        throw RunError(kPermissionDenied, "Permission denied: " + path);
-    default:
-        throw RunError(kPathFileAccess, "Path/File access error: " + path + " (" +
-                                            sys::errorText(code) + ")");
-    }
-}
-
 }  // namespace
 
-InputFile::InputFile(const std::string& path) : buffer_(kBlockBytes)
-{
-    if (path.empty()) throwOpenError(path, ENOENT);
-    fd_ = sys::openFile(path, O_RDONLY);
-    if (fd_ < 0) throwOpenError(path, errno);
-    size_ = sys::regularFileSize(fd_);
-}
+InputFile::InputFile(int fd) : fd_(fd), buffer_(kBlockBytes), size_(sys::regularFileSize(fd)) {}
 
 std::unique_ptr<InputFile> openInputFile(const std::string& path)
 {
-    if (!path.empty() && sys::isDirectory(path)) throwOpenError(path, EISDIR);
-    return std::make_unique<InputFile>(path);
+    if (path.empty()) throw sys::openError(path, ENOENT);
+    const int fd = sys::openForReading(path, true);
+    if (fd >= 0) return std::make_unique<InputFile>(fd);
+    if (errno == ENODEV) throw RunError(kPathFileAccess, "Path/File access error: " + path + " (not a regular file or a pipe)");
+    throw sys::openError(path, errno);
 }
 
 InputFile::~InputFile() { close(); }
@@ -88,6 +70,7 @@ bool InputFile::fill()
             return false;
         }
         if (errno != EINTR) throw ReadFailure(sys::errorText(errno), line_);
+        throwIfInterrupted();
     }
 }
 
@@ -134,73 +117,6 @@ void InputFile::close()
 {
     if (fd_ >= 0) sys::closeFile(fd_);
     fd_ = -1;
-}
-
-OutputFile::OutputFile(const std::string& path)
-{
-    if (path.empty()) throwOpenError(path, ENOENT);
-    fd_ = sys::openFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd_ < 0 && errno == ENOENT) throw RunError(kPathNotFound, "Path not found: " + path);
-    if (fd_ < 0) throwOpenError(path, errno);
-    buffer_.reserve(kBlockBytes + 4096);
-}
-
-OutputFile::~OutputFile()
-{
-    if (fd_ >= 0) sys::closeFile(fd_);
-}
-
-void OutputFile::writeLine(std::string_view text, long inputLine)
-{
-    buffer_.append(text);
-    buffer_.append("\r\n");
-    heldLines_.push_back({written_ + buffer_.size(), inputLine});
-    if (buffer_.size() >= kBlockBytes) flush();
-}
-
-void OutputFile::flush()
-{
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const long n = sys::writeSome(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) fail(written_ + done, n < 0 ? errno : ENOSPC);
-        done += static_cast<std::size_t>(n);
-    }
-    written_ += done;
-    if (!heldLines_.empty()) completeThrough_ = heldLines_.back().inputLine;
-    heldLines_.clear();
-    buffer_.clear();
-}
-
-// The file holds fileBytes after a failed write. A line written only in part
-// is cut off again, so that the file ends with its last complete line.
-void OutputFile::fail(uint64_t fileBytes, int error)
-{
-    uint64_t keep = written_;
-    long through = completeThrough_;
-    for (const LineEnd& end : heldLines_) {
-        if (end.offset > fileBytes) break;
-        keep = end.offset;
-        through = end.inputLine;
-    }
-    if (!sys::cutFile(fd_, keep)) {
-        // Not a regular file (a device, a pipe): nothing to cut.
-    }
-    sys::closeFile(fd_);
-    fd_ = -1;
-    buffer_.clear();
-    heldLines_.clear();
-    throw WriteFailure(sys::errorText(error), through);
-}
-
-void OutputFile::close()
-{
-    if (fd_ < 0) return;
-    flush();
-    const int result = sys::closeFile(fd_);
-    fd_ = -1;
-    if (result != 0) throw WriteFailure(sys::errorText(errno), completeThrough_);
 }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
-// Sequential text files: an input read field by field and an output written
-// line by line, each line ended by carriage return and line feed. Both move
-// data in large blocks. An open that fails is a RunError whose description
-// names the file; a failed read or write is reported with where it happened.
+// The input point file, read field by field in large blocks. An open that
+// fails is a RunError whose description names the file; a failed read is
+// reported with where it happened.
 #pragma once
 
 #include <cstddef>
@@ -24,10 +23,8 @@ public:
 
 class InputFile {
 public:
-    // Opens an existing file for reading. A directory opens on Linux, but
-    // fails its first read (on Windows it fails to open); openInputFile
-    // refuses one at once.
-    explicit InputFile(const std::string& path);
+    // Reads the file open on fd, and closes it at the end.
+    explicit InputFile(int fd);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -61,49 +58,9 @@ private:
     std::optional<uint64_t> size_;
 };
 
-// Opens the input of a run; a missing file, a directory or one without read
-// permission is a RunError naming the path.
+// Opens the input of a run: a regular file, or a FIFO (a pipe from another
+// program), which is read as a stream. A missing file, a directory, a device
+// or one without read permission is a RunError naming the path.
 std::unique_ptr<InputFile> openInputFile(const std::string& path);
-
-// A write that failed: the system's reason, and the last input line whose
-// output line is complete in the file (0 when none is).
-class WriteFailure : public std::runtime_error {
-public:
-    WriteFailure(const std::string& reason, long completeThrough)
-        : std::runtime_error(reason), completeThrough(completeThrough) {}
-    long completeThrough;
-};
-
-class OutputFile {
-public:
-    // Creates the file, or empties an existing one.
-    explicit OutputFile(const std::string& path);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    // Appends text and CR LF; inputLine is the input line the text comes from.
-    // Lines are held in a large buffer and written when it fills. Throws
-    // WriteFailure when a write fails: the lines that were not written whole
-    // are cut off the file again, and the file is closed.
-    void writeLine(std::string_view text, long inputLine);
-    // Writes what is held and closes the file; throws WriteFailure like writeLine.
-    void close();
-
-private:
-    void flush();
-    [[noreturn]] void fail(uint64_t fileBytes, int error);
-
-    int fd_ = -1;
-    std::string buffer_;
-    // Where each held line ends in the file, and the input line it comes from.
-    struct LineEnd {
-        uint64_t offset;
-        long inputLine;
-    };
-    std::vector<LineEnd> heldLines_;
-    uint64_t written_ = 0;  // bytes in the file
-    long completeThrough_ = 0;
-};
 
 }  // namespace platform

@@ -271,7 +271,7 @@ TEST_F(Ed2etTest, DamagedOrIncompleteGridIsUnusableAndSaysWhy)
               "the label \"S_LAT\" belongs (byte 240): no point can be shifted");
     fs::remove(path());
     fs::create_symlink("/dev/zero", path());
-    EXPECT_EQ(Grid::open(path()).state(), Grid::State::kUnusable);  // at once, reading 176 bytes
+    EXPECT_EQ(Grid::open(path()).state(), Grid::State::kUnreadable);  // a device is no grid file
 }
 
 TEST_F(Ed2etTest, MissingGridIsNotCreatedAndUnreadableGridFailsEveryLookup)
@@ -286,7 +286,7 @@ TEST_F(Ed2etTest, MissingGridIsNotCreatedAndUnreadableGridFailsEveryLookup)
     fs::create_directory(path());
     const Grid directory = Grid::open(path());
     EXPECT_EQ(directory.state(), Grid::State::kUnreadable);
-    const std::string expected = "75 Cannot read grid file " + path() + ": Is a directory";
+    const std::string expected = "75 Cannot read grid file " + path() + ": not a regular file";
     for (int i = 0; i < 2; ++i) EXPECT_EQ(errorOf([&] { ed2et(40, -3, state, directory); }), expected);
 }
 

@@ -188,7 +188,7 @@ TEST(KovraRecords, RecordTooLongEndsTheRunKeepingEarlierLines)
                 "\r\nC 440000 4470000 c\r\n");
     const ProgramRun r = w.run();
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters\n");
+    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters; the run ends here: no record after it was converted\n");
     EXPECT_EQ(lines(w.output()).size(), 2u);
 }
 

@@ -44,34 +44,54 @@ void applyOptions(const ChildOptions& limits)
 
 }  // namespace
 
-ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const fs::path& workingDirectory, const ChildOptions& options)
+StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string>& args,
+                               const fs::path& workingDirectory, const ChildOptions& options,
+                               const ChildSetup& setup)
 {
-    const fs::path outPath = fs::temp_directory_path() / ("run-out-" + std::to_string(getpid()));
-    const fs::path errPath = fs::temp_directory_path() / ("run-err-" + std::to_string(getpid()));
-    const pid_t child = fork();
-    if (child == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    static int started = 0;
+    const std::string tag = std::to_string(getpid()) + "-" + std::to_string(++started);
+    outPath_ = fs::temp_directory_path() / ("run-out-" + tag);
+    errPath_ = fs::temp_directory_path() / ("run-err-" + tag);
+    pid_ = fork();
+    if (pid_ == 0) {
+        const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int nothing = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || nothing < 0 || chdir(workingDirectory.c_str()) != 0) _exit(127);
         dup2(nothing, 0);
         dup2(out, 1);
         dup2(err, 2);
         applyOptions(options);
+        if (setup) setup();
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+}
+
+StartedProgram::~StartedProgram()
+{
+    if (pid_ > 0) wait();
+}
+
+ProgramRun StartedProgram::wait()
+{
     int status = 0;
-    waitpid(child, &status, 0);
-    ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath),
-                   readFile(errPath)};
-    fs::remove(outPath);
-    fs::remove(errPath);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readFile(outPath_),
+                   readFile(errPath_)};
+    fs::remove(outPath_);
+    fs::remove(errPath_);
     return run;
+}
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const fs::path& workingDirectory, const ChildOptions& options, const ChildSetup& setup)
+{
+    return StartedProgram(program, args, workingDirectory, options, setup).wait();
 }
 
 TempDir::TempDir()

@@ -2,7 +2,10 @@
 // collects its exit status, standard output and standard error.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,8 +23,33 @@ struct ChildOptions {
     std::vector<std::string> environment;
 };
 
+// Runs in the child just before the program is started in it: to close a
+// descriptor, change the user, set a further limit.
+using ChildSetup = std::function<void()>;
+
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::filesystem::path& workingDirectory, const ChildOptions& options = {});
+                      const std::filesystem::path& workingDirectory, const ChildOptions& options = {},
+                      const ChildSetup& setup = {});
+
+// A program started in the background; its run is collected by wait(), or
+// by the destructor.
+class StartedProgram {
+public:
+    StartedProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::filesystem::path& workingDirectory, const ChildOptions& options = {},
+                   const ChildSetup& setup = {});
+    ~StartedProgram();
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+
+    pid_t pid() const { return pid_; }
+    // The exit status, or 128 + the signal's number for a program a signal ended.
+    ProgramRun wait();
+
+private:
+    pid_t pid_ = -1;
+    std::filesystem::path outPath_, errPath_;
+};
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);

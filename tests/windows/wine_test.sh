@@ -177,6 +177,14 @@ cli)
   expect_refused "grid file, other case" "Output would overwrite the grid file: MIRTAXO.GSB"
   expect_same "input kept" "$work/in.txt" <(printf '%s' "$header")
 
+  # An existing output is replaced in one step, by a temporary file beside it
+  # that does not stay behind.
+  printf 'the previous output\r\n' >"$work/old.txt"
+  kovra in.txt old.txt
+  expect_text "existing output: status" "$status" 0
+  expect_same "existing output replaced" "$work/old.txt" <(printf '%s' "$out_header")
+  expect_text "no temporary file left" "$(find "$work" -name '.*.kovra-*' | wc -l)" 0
+
   # A grid that is a folder. (A read-only output cannot be had here: Wine
   # run as root, as CI is, writes it all the same.)
   printf '%sA 440000 4470000 a\r\n' "$header" >"$work/in.txt"
@@ -185,7 +193,7 @@ cli)
   kovra in.txt out.txt
   expect_text "grid folder: status" "$status" 1
   expect_text "grid folder: messages" "$err" \
-    "kovra: grid file \"mirtaxo.gsb\" cannot be read: Is a directory: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: Cannot read grid file mirtaxo.gsb: Is a directory (point A)"$'\n'
+    "kovra: grid file \"mirtaxo.gsb\" is not a regular file: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: Cannot read grid file mirtaxo.gsb: not a regular file (point A)"$'\n'
 
   # A message box with no desktop to show it on: the run goes on, and the
   # message is the line on standard error.

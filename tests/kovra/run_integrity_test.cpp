@@ -1,0 +1,229 @@
+// Every run ends in a known state: interrupted at any moment, raced by another
+// run, started without standard streams or threads, with its messages going
+// into a pipe nobody reads, or writing through a link, the output's path holds
+// its old bytes or the whole new output, never a piece of it.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <thread>
+
+#include "run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOld = "the previous output\r\n";
+constexpr uid_t kNobody = 65534;
+
+// A large ETRS89 input, reverse shifts and some messages: the golden input
+// many times over.
+std::string largeInput()
+{
+    const std::string golden = readFile(RUK_GOLDEN_DIR "/etrs89_generated.txt");
+    const std::string body = golden.substr(golden.find('\n') + 1);
+    std::string input = golden;
+    for (int i = 0; i < 80; ++i) input += body;
+    return input;
+}
+
+struct Workspace {
+    TempDir dir;
+    explicit Workspace(const std::string& input)
+    {
+        fs::copy_file(DEMO_GRID, dir / "mirtaxo.gsb");
+        writeFile(dir / "in.txt", input);
+        fs::permissions(dir.path(), fs::perms::all);  // for runs as another user
+    }
+    // What is in the folder besides the input, the grid and the output.
+    std::vector<std::string> strays() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename();
+            if (name != "in.txt" && name != "mirtaxo.gsb" && name != "out.txt") names.push_back(name);
+        }
+        return names;
+    }
+};
+
+// The output and messages of an uninterrupted run, and how long it took.
+struct Reference {
+    ProgramRun run;
+    std::string output;
+    double seconds;
+};
+
+Reference referenceRun(const std::string& input)
+{
+    Workspace w(input);
+    const auto start = std::chrono::steady_clock::now();
+    ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::move(run), readFile(w.dir / "out.txt"), seconds};
+}
+
+// Runs as user nobody from here on, with at most processes processes.
+ChildSetup asNobodyWithProcesses(rlim_t processes)
+{
+    return [processes] {
+        const rlimit limit{processes, processes};
+        if (setrlimit(RLIMIT_NPROC, &limit) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(126);
+    };
+}
+
+}  // namespace
+
+TEST(RunIntegrity, ASignalAtAnyMomentLeavesTheOldOutputOrTheWholeNewOne)
+{
+    const std::string input = largeInput();
+    const Reference reference = referenceRun(input);
+    ASSERT_EQ(reference.run.status, 1);
+    std::mt19937 random(20261209);
+    std::uniform_real_distribution<double> moment(0, 1.2 * reference.seconds);
+    int interruptedMidRun = 0;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        for (int attempt = 0; attempt < 6; ++attempt) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << ", attempt " << attempt);
+            Workspace w(input);
+            writeFile(w.dir / "out.txt", kOld);
+            StartedProgram kovra(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path());
+            std::this_thread::sleep_for(std::chrono::duration<double>(moment(random)));
+            ::kill(kovra.pid(), signal);
+            const ProgramRun run = kovra.wait();
+            const std::string output = readFile(w.dir / "out.txt");
+            if (run.status == 128 + signal) {
+                EXPECT_TRUE(output == kOld) << "an interrupted run changed the output";
+                if (signal == SIGKILL) continue;  // its temporary file may stay behind
+                const std::string said = "kovra: interrupted: out.txt was left as it was\n";
+                const bool beforeItsStart = run.err.empty();  // the signal's default action, nothing begun
+                EXPECT_TRUE(beforeItsStart || run.err.ends_with(said)) << run.err;
+                interruptedMidRun += !beforeItsStart;
+            } else {
+                EXPECT_EQ(run.status, reference.run.status);  // the signal came after the end
+                EXPECT_TRUE(output == reference.output);
+            }
+            EXPECT_TRUE(w.strays().empty()) << w.strays().front();
+        }
+    }
+    EXPECT_GT(interruptedMidRun, 0) << "no signal came while a run was converting";
+}
+
+TEST(RunIntegrity, TwoRunsIntoOneOutputLeaveOneWholeResult)
+{
+    const std::string input = largeInput();
+    const Reference a = referenceRun(input);
+    const std::string shorter = input.substr(0, input.size() / 3 * 2);
+    const Reference b = referenceRun(shorter.substr(0, shorter.rfind('\n') + 1));
+    Workspace w(input);
+    writeFile(w.dir / "b.txt", shorter.substr(0, shorter.rfind('\n') + 1));
+    StartedProgram first(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path());
+    StartedProgram second(KOVRA_BINARY, {"b.txt", "out.txt"}, w.dir.path());
+    EXPECT_EQ(first.wait().status, 1);
+    EXPECT_EQ(second.wait().status, 1);
+    const std::string output = readFile(w.dir / "out.txt");
+    EXPECT_TRUE(output == a.output || output == b.output);
+}
+
+TEST(RunIntegrity, ClosedStandardStreamsAndAPipeNobodyReads)
+{
+    const std::string input = largeInput();
+    const Reference reference = referenceRun(input);
+
+    // Started without standard output and error: the output file must not be
+    // opened as descriptor 2 and receive the messages.
+    Workspace closed(input);
+    ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, closed.dir.path(), {}, [] {
+        ::close(1);
+        ::close(2);
+    });
+    EXPECT_EQ(run.status, reference.run.status);
+    EXPECT_TRUE(readFile(closed.dir / "out.txt") == reference.output);
+
+    // Messages into a pipe whose reader is gone: the run goes on to the end.
+    Workspace piped(input);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    StartedProgram kovra(KOVRA_BINARY, {"in.txt", "out.txt"}, piped.dir.path(), {}, [&] {
+        ::dup2(ends[1], 2);
+        ::close(ends[0]);
+        ::close(ends[1]);
+    });
+    ::close(ends[0]);
+    ::close(ends[1]);
+    run = kovra.wait();
+    EXPECT_EQ(run.status, reference.run.status);
+    EXPECT_TRUE(readFile(piped.dir / "out.txt") == reference.output);
+}
+
+TEST(RunIntegrity, NoThreadsOrOnlySomeAndTheBytesAreTheSame)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "limiting another user's threads needs root to become that user";
+    const std::string input = largeInput();
+    const Reference reference = referenceRun(input);
+    for (const rlim_t processes : {1, 3}) {
+        SCOPED_TRACE(processes);
+        Workspace w(input);
+        const ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path(),
+                                          {.addressSpace = 0, .fileSize = 0, .environment = {"KOVRA_THREADS=8"}},
+                                          asNobodyWithProcesses(processes));
+        EXPECT_EQ(run.status, reference.run.status);
+        EXPECT_EQ(run.err, reference.run.err);
+        EXPECT_TRUE(readFile(w.dir / "out.txt") == reference.output);
+    }
+}
+
+TEST(RunIntegrity, OutputsKeepTheirLinksPermissionsAndOwners)
+{
+    const std::string input = readFile(RUK_EXAMPLES_DIR "/ed50_sample.txt");
+    const Reference reference = referenceRun(input);
+
+    // A new output gets the permissions of a new file; an existing one keeps its own.
+    Workspace w(input);
+    const mode_t mask = ::umask(022);
+    runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path());
+    EXPECT_EQ(fs::status(w.dir / "out.txt").permissions(), fs::perms(0644));
+    fs::permissions(w.dir / "out.txt", fs::perms(0640));
+    runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path());
+    ::umask(mask);
+    EXPECT_EQ(fs::status(w.dir / "out.txt").permissions(), fs::perms(0640));
+
+    // A link stays a link; the file it names gets the output.
+    Workspace linked(input);
+    fs::create_directory(linked.dir / "real");
+    writeFile(linked.dir / "real" / "target.txt", kOld);
+    fs::create_symlink("real/target.txt", linked.dir / "out.txt");
+    EXPECT_EQ(runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, linked.dir.path()).status, reference.run.status);
+    EXPECT_TRUE(fs::is_symlink(linked.dir / "out.txt"));
+    EXPECT_TRUE(readFile(linked.dir / "real" / "target.txt") == reference.output);
+    EXPECT_EQ(linked.strays(), std::vector<std::string>{"real"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(linked.dir / "real"), fs::directory_iterator()), 1);
+
+    if (geteuid() != 0) return;
+    // As another user: a read-only output is refused and stays as it was; one
+    // whose owner the run cannot keep is written in place, and keeps its owner.
+    Workspace other(input);
+    writeFile(other.dir / "readonly.txt", kOld);
+    ASSERT_EQ(::chown((other.dir / "readonly.txt").c_str(), kNobody, kNobody), 0);
+    fs::permissions(other.dir / "readonly.txt", fs::perms(0444));
+    ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "readonly.txt"}, other.dir.path(), {}, asNobodyWithProcesses(64));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "kovra: Error openFiles: Permission denied: readonly.txt\n");
+    EXPECT_EQ(readFile(other.dir / "readonly.txt"), kOld);
+
+    writeFile(other.dir / "rootowned.txt", kOld);
+    fs::permissions(other.dir / "rootowned.txt", fs::perms(0666));
+    run = runProgram(KOVRA_BINARY, {"in.txt", "rootowned.txt"}, other.dir.path(), {}, asNobodyWithProcesses(64));
+    EXPECT_EQ(run.status, reference.run.status);
+    EXPECT_TRUE(readFile(other.dir / "rootowned.txt") == reference.output);
+    struct stat info;
+    ASSERT_EQ(::stat((other.dir / "rootowned.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 0u);
+}
