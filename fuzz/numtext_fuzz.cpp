@@ -4,7 +4,8 @@
 // the text must have the plain decimal form. All the bytes, as a text, are
 // read with numericPrefix: the value must be strtod's for the prefix it took,
 // an overflow must be one for strtod too, and the value written and read back
-// must round to 15 digits again.
+// must round to 15 digits again. Where the exact integer way to the 15 digits
+// takes a value, it must give the library's digits.
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include "fuzz_support.h"
 #include "platform/numtext.h"
 #include "platform/runtime_error.h"
+#include "platform/sigdigits.h"
 
 namespace {
 
@@ -57,9 +59,19 @@ bool plainDecimalForm(const std::string& text)
     return i == text.size() && i > fracStart && text.back() != '0';
 }
 
+void checkDigitWays(double magnitude)
+{
+    platform::SignificantDigits exact;
+    if (!platform::significantDigitsExactly(magnitude, exact)) return;
+    const platform::SignificantDigits library = platform::significantDigitsByLibrary(magnitude);
+    require(std::memcmp(exact.digits, library.digits, sizeof exact.digits) == 0 && exact.exponent == library.exponent,
+            "the exact digits are not the library's", std::string(exact.digits, sizeof exact.digits));
+}
+
 // Writes a finite value and reads it back.
 void checkRoundTrip(double v)
 {
+    checkDigitWays(std::fabs(v));
     const std::string text = platform::numberText(v);
     require(text.size() <= platform::kMaxNumberText, "numberText longer than its buffer", text);
     require(plainDecimalForm(text), "numberText not in plain decimal form", text);

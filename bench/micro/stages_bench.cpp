@@ -1,5 +1,6 @@
 // Micro-benchmarks of kovra's stages on the demo grid: the projections, one
-// grid lookup, the reverse shift, number text both ways and the record split.
+// grid lookup, the reverse shift, number text both ways (and the two ways to
+// its digits) and the record split.
 // Run with `make bench-micro`; not part of the tests.
 #include <benchmark/benchmark.h>
 
@@ -10,6 +11,7 @@
 #include "ll2utm.h"
 #include "platform/fpcheck.h"
 #include "platform/numtext.h"
+#include "platform/sigdigits.h"
 #include "record.h"
 #include "utm2ll.h"
 
@@ -78,15 +80,27 @@ void ShiftPoints(benchmark::State& state)
 BENCHMARK(ShiftPoints<interpolateGrid<fp::Deferred>>)->Name("GridLookup");
 BENCHMARK(ShiftPoints<invertGrid<fp::Deferred>>)->Name("ReverseShift");
 
-void NumberToText(benchmark::State& state)
+platform::SignificantDigits exactDigits(double value)
+{
+    platform::SignificantDigits digits{};
+    platform::significantDigitsExactly(value, digits);
+    return digits;
+}
+
+// Number text of coordinate-sized values, and the two ways to their 15 digits
+// that it chooses between.
+template <auto write>
+void CoordinateText(benchmark::State& state)
 {
     double value = 4474060.68112345;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(platform::numberText(value));
+        benchmark::DoNotOptimize(write(value));
         value += 0.001;
     }
 }
-BENCHMARK(NumberToText);
+BENCHMARK(CoordinateText<platform::numberText>)->Name("NumberToText");
+BENCHMARK(CoordinateText<exactDigits>)->Name("SignificantDigitsExactly");
+BENCHMARK(CoordinateText<platform::significantDigitsByLibrary>)->Name("SignificantDigitsByLibrary");
 
 void TextToNumber(benchmark::State& state)
 {

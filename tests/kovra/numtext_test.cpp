@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "platform/integer.h"
 #include "platform/numtext.h"
 #include "platform/runtime_error.h"
+#include "platform/sigdigits.h"
 
 using platform::numberText;
 using platform::numericValue;
@@ -61,6 +63,31 @@ TEST(NumericValue, LongestLeadingDecimalNumber)
     EXPECT_EQ(numericValue("0x10"), 0.0);  // no radix prefixes
     EXPECT_EQ(numericValue("1e-999"), 0.0);  // underflow is not an error
     EXPECT_THROW(numericValue("1e999"), platform::RunError);
+}
+
+TEST(NumericPrefix, TakesOneSignDigitsOnePointAndAnExponentWithDigits)
+{
+    const struct {
+        const char* text;
+        double value;
+        std::size_t length;
+    } cases[] = {
+        {"  +7.25e1z", 72.5, 9},  {"-.5 ", -0.5, 3},      {"+-5", 0.0, 0},   {"- 5", 0.0, 0},
+        {".e1", 0.0, 0},          {"inf", 0.0, 0},        {"-nan", 0.0, 0},  {"1e+", 1.0, 1},
+        {"1E-2x", 0.01, 4},       {"7.5e", 7.5, 3},       {"0x1p3", 0.0, 1}, {"00012.50", 12.5, 8},
+        {"1e-999x", 0.0, 6},      // underflow: 0, the exponent taken
+        {"4.94e-324", 0x1p-1074, 9},
+        {"123456789012345678901234567890", 1.2345678901234568e29, 30},
+    };
+    for (const auto& c : cases) {
+        const platform::NumberPrefix prefix = platform::numericPrefix(c.text);
+        EXPECT_EQ(prefix.value, c.value) << c.text;
+        EXPECT_EQ(prefix.length, c.length) << c.text;
+    }
+    EXPECT_TRUE(std::signbit(numericValue("-0")));
+    EXPECT_THROW(numericValue(" -1e400 "), platform::RunError);
+    EXPECT_THROW(numericValue(std::string(400, '9')), platform::RunError);
+    EXPECT_EQ(numericValue("0." + std::string(400, '0') + "1"), 0.0);
 }
 
 TEST(IntegerConversion, RoundsHalfToEvenAndOverflowsOutsideRange)
@@ -124,4 +151,69 @@ TEST(NumberText, DigitsAndValuesEqualPrintfAndStrtodOnMillionsOfRandomNumbers)
         if (i % 7 == 0) text = '.' + std::to_string(random() % 1000);
         ASSERT_EQ(numericValue(text), std::strtod(text.c_str(), nullptr)) << text;
     }
+}
+
+namespace {
+
+std::string digitsText(const platform::SignificantDigits& d)
+{
+    return std::string(d.digits, platform::kSignificantDigits) + "e" + std::to_string(d.exponent);
+}
+
+// The exact way's digits, or "not taken".
+std::string exactDigits(double magnitude)
+{
+    platform::SignificantDigits d;
+    return platform::significantDigitsExactly(magnitude, d) ? digitsText(d) : "not taken";
+}
+
+std::string libraryDigits(double magnitude) { return digitsText(platform::significantDigitsByLibrary(magnitude)); }
+
+bool takenExactly(double magnitude) { return magnitude >= 0x1p-16 && magnitude < 0x1p47; }
+
+}  // namespace
+
+TEST(SignificantDigits, ExactWayEqualsTheLibraryOnTenMillionCoordinateSizedValues)
+{
+    std::mt19937_64 random(20261210);
+    // Random significands in every binade the exact way takes, 2^-16 to 2^47.
+    for (int i = 0; i < 6000000; ++i) {
+        const double magnitude = std::ldexp(1.0 + static_cast<double>(random() >> 12) * 0x1p-52,
+                                            -16 + static_cast<int>(random() % 63));
+        ASSERT_EQ(exactDigits(magnitude), libraryDigits(magnitude)) << std::hexfloat << magnitude;
+    }
+    // The doubles nearest to 16-digit decimals ending in 5, 1e-5 to 1e14: the
+    // rounding turns on bits far below the 15th digit.
+    for (int i = 0; i < 4000000; ++i) {
+        const std::string text = std::to_string(100000000000000ULL + random() % 900000000000000ULL) + "5e-" +
+                                 std::to_string(2 + random() % 19);
+        double magnitude = 0;
+        std::from_chars(text.data(), text.data() + text.size(), magnitude);
+        if (takenExactly(magnitude)) {
+            ASSERT_EQ(exactDigits(magnitude), libraryDigits(magnitude)) << text;
+        }
+    }
+    // Exact ties, j / 2^(k + 1) with j odd, whose 15 digits at 10^-k are
+    // j * 5^k / 2 = N + 1/2: the last digit comes out even.
+    for (int k = 0; k <= 19; ++k) {
+        const double lowest = 2e14 / std::pow(5.0, k);
+        for (int i = 0; i < 1000; ++i) {
+            const double j = std::floor(lowest * (1 + 8.9 * static_cast<double>(random() >> 11) * 0x1p-53) / 2) * 2 + 1;
+            const double magnitude = std::ldexp(j, -(k + 1));
+            if (!takenExactly(magnitude)) continue;
+            const std::string digits = exactDigits(magnitude);
+            ASSERT_EQ(digits, libraryDigits(magnitude)) << std::hexfloat << magnitude;
+            ASSERT_EQ((digits[platform::kSignificantDigits - 1] - '0') % 2, 0) << std::hexfloat << magnitude;
+        }
+    }
+    // Just below a power of ten, fifteen 9s round up to the next one; just
+    // above it, the 16th digit is the one dropped.
+    for (int power = -4; power <= 13; ++power) {
+        const std::string one = "100000000000000e" + std::to_string(power);
+        EXPECT_EQ(exactDigits(std::nextafter(std::pow(10.0, power), 0.0)), one) << power;
+        EXPECT_EQ(exactDigits(std::stod("1.00000000000000075e" + std::to_string(power))), one) << power;
+    }
+    // Outside its range the exact way leaves the digits to the library.
+    for (const double magnitude : {0x1.fffffffffffffp-17, 0x1p47, 0x1p-1074, double(INFINITY)})
+        EXPECT_EQ(exactDigits(magnitude), "not taken") << std::hexfloat << magnitude;
 }
