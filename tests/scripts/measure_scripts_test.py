@@ -69,6 +69,18 @@ class ProjectionRange(unittest.TestCase):
     def test_the_central_meridians_are_kovras(self):
         measure.check_central_meridians(PROBE)  # SystemExit when they differ
 
+    def test_the_series_agree_with_the_exact_projection_only_near_the_meridian(self):
+        # Within half a degree every series is exact to micrometres, so PROJ gets the
+        # same ellipsoid, central meridian and units; at 6 degrees the inverse is off by
+        # the centimetres the README states (47 mm near 55 N).
+        lat = np.radians(np.array([0.0, 20.0, 40.0, 60.0]))
+        for series, datum in measure.SERIES:
+            near = measure.errors(PROBE, series, datum, lat, np.radians(np.full(4, -0.5)))
+            self.assertLess(near.max(), 1e-5, (series, datum))
+            far = measure.errors(PROBE, series, datum, np.radians([55.0]), np.radians([6.0]))
+            expected = (0.0470, 0.0480) if series == "inverse" else (0.0, 1e-4)
+            self.assertTrue(expected[0] < far[0] < expected[1], (series, datum, far[0]))
+
     def test_ground_metres_are_the_geodesic_distance(self):
         for datum in measure.ELLIPSOIDS:
             a, e2 = measure.ELLIPSOIDS[datum]
