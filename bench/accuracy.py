@@ -121,9 +121,8 @@ def span(s, i):
     return f"{s['min'][i]:+6.2f}..{s['max'][i]:+5.2f} {s['mean'][i]:+5.2f}"
 
 
-def print_tables(rows, n, zone, grid):
-    print(f"\n{n} points a set, UTM zone {zone}, grid {os.path.basename(grid)} (as mirtaxo.gsb); "
-          f"km: |easting - 500 km| of the input")
+def print_tables(rows, n, zone):
+    print(f"\n{n} points a set, UTM zone {zone}; km: |easting - 500 km| of the input")
     print("kovra - PROJ, mm: least..greatest mean, per coordinate; dist: largest distance")
     head = (f"{'set':<12} {'latitude':<10} {'ED50->ETRS89 easting':>21} {'northing':>19} "
             f"{'dist':>5}   {'ETRS89->ED50 easting':>21} {'northing':>19} {'dist':>5}")
@@ -187,7 +186,7 @@ def main():
         points = {d: draw_box(rng, area, n) for d in DATUMS}
         rows.append((name, measure_set(kovra, workdir, grid, zone, name.replace(" ", ""),
                                        points)))
-    print_tables(rows, n, zone, grid)
+    print_tables(rows, n, zone)
     print_summary(rows)
     print(f"\nThe bench box: {box[0]:g}..{box[1]:g} N, {box[2]:g}..{box[3]:g} E "
           f"(bench/make_points.py); zone {zone}: {inner[0]:g}..{inner[1]:g} N, "

@@ -32,5 +32,6 @@ trap 'rm -rf "$work"' EXIT
 cp "$grid" "$work/mirtaxo.gsb"
 
 echo "kovra: $kovra"
+echo "grid: $grid, copied as mirtaxo.gsb"
 echo "PROJ $(cct --version 2>&1 | head -n 1 | grep -o '[0-9][0-9.]*' | head -n 1), pyproj $("$python" -c 'import pyproj; print(pyproj.__version__)')"
 "$python" "$root/bench/accuracy.py" "$kovra" "$work/mirtaxo.gsb" "$zone" "$points" "$work"
