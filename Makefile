@@ -3,7 +3,7 @@
 PRESET ?= default
 BUILD  := build
 
-.PHONY: all deps build test demo bench bench-micro sanitize fuzz windows install package clean
+.PHONY: all deps build test demo bench accuracy bench-micro sanitize fuzz windows install package clean
 
 all: build
 
@@ -23,6 +23,12 @@ demo: build
 # Not part of `make test`: kovra against PROJ, `make bench [N=points]`.
 bench: build
 	@scripts/bench.sh $(N)
+
+# Not part of `make test`: kovra against PROJ and its round trip, in bands of 50 km
+# from the central meridian, `make accuracy [N=points a set]` (GRID=, ZONE= for another
+# grid and zone).
+accuracy: build
+	@bench/accuracy.sh $(N)
 
 # Not part of `make test`: the stages one by one (Google Benchmark).
 bench-micro: build

@@ -59,16 +59,23 @@ def write_files(outdir, datum, zone, ellps, lat, lon, height, code):
         f.write("".join([f"{e:.3f} {n:.3f}\n" for e, n in zip(east, north)]))
 
 
-def main():
-    if len(sys.argv) != 5:
-        raise SystemExit(__doc__)
-    grid, zone, n, outdir = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+def bench_box(grid, zone):
+    """The box the benchmark draws its points in: the part of the grid's bounds in UTM
+    zone ZONE, less the margins. (south, north, west, east) in degrees, and the bounds."""
     south, north, west, east = grid_bounds(grid)
     zone_west = -180.0 + 6.0 * (zone - 1)
     box = (south + MARGIN_LAT, north - MARGIN_LAT,
            max(west, zone_west) + MARGIN_LON, min(east, zone_west + 6.0) - MARGIN_LON)
     if box[0] >= box[1] or box[2] >= box[3]:
         raise SystemExit(f"{grid}: the grid does not reach well into UTM zone {zone}")
+    return box, (south, north, west, east)
+
+
+def main():
+    if len(sys.argv) != 5:
+        raise SystemExit(__doc__)
+    grid, zone, n, outdir = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+    box, (south, north, west, east) = bench_box(grid, zone)
     rng = np.random.default_rng(SEED)
     for datum, ellps in (("ED50", "intl"), ("ETRS89", "GRS80")):
         lat = rng.uniform(box[0], box[1], n)

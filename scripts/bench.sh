@@ -41,10 +41,10 @@ echo -n "Writing $points points a direction: "
 "$python" "$root/bench/make_points.py" mirtaxo.gsb "$zone" "$points" .
 
 # The PROJ pipelines, one a direction, named by the source datum.
-declare -A pipeline=(
-  [ED50]="+proj=pipeline +step +inv +proj=utm +zone=$zone +ellps=intl +step +proj=hgridshift +grids=$work/mirtaxo.gsb +step +proj=utm +zone=$zone +ellps=GRS80"
-  [ETRS89]="+proj=pipeline +step +inv +proj=utm +zone=$zone +ellps=GRS80 +step +inv +proj=hgridshift +grids=$work/mirtaxo.gsb +step +proj=utm +zone=$zone +ellps=intl"
-)
+declare -A pipeline
+for source in ED50 ETRS89; do
+  pipeline[$source]=$("$python" "$root/bench/pipelines.py" "$source" "$zone" "$work/mirtaxo.gsb")
+done
 
 # timed TOOL SOURCE STDOUT COMMAND...: runs COMMAND once, appends its wall time (ns) and
 # peak memory (KiB) to times.tsv; stops the benchmark when the command fails.
