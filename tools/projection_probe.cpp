@@ -28,7 +28,7 @@ struct Pair {
     double first, second;
 };
 
-Pair project(Series series, double first, double second, const Variables& state)
+Pair project(Series series, double first, double second, const RunSettings& state)
 {
     if (series == Series::inverse) {
         const LonLat geo = utm2ll(first, second, state);
@@ -40,10 +40,9 @@ Pair project(Series series, double first, double second, const Variables& state)
 
 // The state that makes the series project on the named datum's ellipsoid: the
 // inverse takes GRS80 for direction 1, the forward for direction 0.
-Variables stateFor(Series series, bool grs80, int zone)
+RunSettings stateFor(Series series, bool grs80, int zone)
 {
-    Variables state;
-    state.PI = kProgramPi;
+    RunSettings state;
     state.zone = static_cast<int16_t>(zone);
     state.direction = (series == Series::inverse) == grs80 ? 1 : 0;
     return state;
@@ -67,7 +66,7 @@ int main(int argc, char** argv)
         *end != '\0' || end == argv[3] || zone < 1 || zone > 60)
         return usage();
     const Series which = series == "inverse" ? Series::inverse : Series::forward;
-    const Variables state = stateFor(which, datum == "ETRS89", static_cast<int>(zone));
+    const RunSettings state = stateFor(which, datum == "ETRS89", static_cast<int>(zone));
 
     int status = 0;
     std::string line;
