@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "frmMain.h"
+#include "header.h"
 #include "fuzz_support.h"
 #include "ntv2_writer.h"
 
@@ -98,33 +99,50 @@ Run runOnce(const fuzz::ScratchDir& dir, const char* threads)
 const std::regex& messageForm()
 {
     static const std::string name = "[^ ]+";
+    static const std::string number = "-?[0-9]+(\\.[0-9]+)?";
     static const std::string note =
         "(empty record|name, easting and northing missing: each field needs a blank after it"
         "|easting and northing missing: each needs a blank after it"
-        "|northing missing: put a blank or a further field after it)";
+        "|northing missing: put a blank or a further field after it)(; tabs do not separate fields)?";
+    static const std::string part = "the part after the comma at column [0-9]+";
+    static const std::string onlyPart = "( \\(" + part + "\\))?";
+    static const std::string who = "(point " + name + "(, " + part + ")?|" + part + ")";
+    static const std::string details = "( \\(" + who + "(; " + note + ")?\\)| \\(" + note + "\\))?";
     static const std::string seconds = "[0-9]+(\\.[0-9]+)?\"";
     static const std::regex form(
         "Error openFiles: Input file is empty: in\\.txt"
         "|in\\.txt:1: the header is longer than 32767 characters: not a point file"
+        "|in\\.txt is UTF-16 text: save it as ANSI or UTF-8"
+        "|in\\.txt:1: warning: the header names (neither|both) .*"
+        "|in\\.txt:1: warning: (the zone is read|the header has no \"H\").*"
         "|in\\.txt:[0-9]+: Error leeCadena: Overflow(: record longer than 32767 characters)?"
         "; the run ends here: no record after it was converted"
         "|in\\.txt:[0-9]+: Error (utm2ll|parseRadianes|ed2et|ll2utm): "
         "(Overflow|Division by zero|Invalid floating-point operation|Subscript out of range"
-        "|Footpoint latitude did not converge|outside the grid)"
-        "( \\((point " + name + "|" + note + "|point " + name + "; " + note + ")\\))?"
-        "|in\\.txt:[0-9]+: warning: (easting|northing) \"[^ ]*\" read as -?[0-9]+(\\.[0-9]+)?"
+        "|Footpoint latitude did not converge|outside the grid)" + details +
+        "|in\\.txt:[0-9]+: warning: a comma ends the record at column [0-9]+: \".*\" is read as the next record"
+        "|in\\.txt:[0-9]+: warning: (easting|northing) \"[^ ]*\" read as " + number + onlyPart +
+        "|in\\.txt:[0-9]+: warning: (easting|northing) \"[^ ]*\" holds a tab, which does not separate fields: "
+        "read as " + number + "(; \"[^ ]*\" after the tab is not in the output)?" + onlyPart +
+        "|in\\.txt:[0-9]+: warning: the name \"[^ ]*\" holds a tab, which does not separate fields" + onlyPart +
         "|in\\.txt:[0-9]+: warning: shift of " + name + " extrapolated (" + seconds + " south|" + seconds +
-        " east|" + seconds + " south and " + seconds + " east) of sub-grid \"(SUBGRID|FINE)\""
-        "|in\\.txt:[0-9]+: warning: " + note + "( \\(point " + name + "\\))?");
+        " east|" + seconds + " south and " + seconds + " east) of sub-grid \"(SUBGRID|FINE)\"" + onlyPart +
+        "|in\\.txt:[0-9]+: warning: (" + name + "|the point) lies [0-9]+\\.[0-9]{3} degrees \\([0-9]+\\.[0-9] km\\) "
+        "(west|east) of the central meridian of zone -?[0-9]+; the projection holds to 1 mm within 3\\.463 degrees "
+        "of it only" + onlyPart +
+        "|in\\.txt:[0-9]+: warning: " + note + "( \\(" + who + "\\))?");
     return form;
 }
 
 bool startsWith(const std::string& text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
 
+// A message that ends the run: by its form, not by text it may quote.
 bool endsTheRun(const std::string& message)
 {
-    return startsWith(message, "Error openFiles: ") || message.find(": the header is longer than") != std::string::npos ||
-           message.find(": Error leeCadena: ") != std::string::npos;
+    static const std::regex ending(
+        "Error openFiles: .*|in\\.txt:1: the header is longer than .*|in\\.txt is UTF-16 text: .*"
+        "|in\\.txt:[0-9]+: Error leeCadena: .*");
+    return std::regex_match(message, ending);
 }
 
 // The input line a message names; 0 for one that names none.
@@ -171,6 +189,7 @@ void checkRun(const Run& run, std::string_view input)
     std::vector<int> records(lastLine + 1), errors(lastLine + 1), outputs(lastLine + 1);
     for (std::size_t i = 1; i < fields.size(); ++i) ++records[fields[i].line];
 
+    static const std::regex stageError("in\\.txt:[0-9]+: Error .*");
     long previousLine = 0, endLine = 0;
     bool ended = false;
     for (const std::string& message : run.messages) {
@@ -182,11 +201,11 @@ void checkRun(const Run& run, std::string_view input)
         require(line <= lastLine, "a message names a line past the input", message);
         previousLine = line;
         if (ended) endLine = line;
-        else if (message.find(": Error ") != std::string::npos) ++errors[line];
+        else if (std::regex_match(message, stageError)) ++errors[line];
     }
     require(run.status == (ended ? 2 : run.messages.empty() ? 0 : 1), "the exit status does not fit the messages");
 
-    if (fields.empty() || fields[0].text.size() > kMaxRecord) {
+    if (fields.empty() || kovra::notAPointFile(fields[0].text, "in.txt")) {
         require(!run.output, "an output made for an input that is no point file");
         return;
     }

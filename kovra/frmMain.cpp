@@ -6,6 +6,7 @@
 
 #include "Variables.h"
 #include "grid.h"
+#include "header.h"
 #include "platform/integer.h"
 #include "platform/interrupt.h"
 #include "platform/numtext.h"
@@ -91,7 +92,7 @@ void openPointFiles(const std::string& commandLine, PointFiles& files)
     if (!out.empty() && wouldOverwrite(out, kGridFileName))
         throw RunError(platform::kPathFileAccess, "Output would overwrite the grid file: " + out);
     files.lineBuffer = files.input->readField(kMaxRecordLength + 1);
-    if (files.lineBuffer.size() > kMaxRecordLength) return;  // refused by the caller
+    if (notAPointFile(files.lineBuffer, in)) return;  // refused by the caller
     files.output = std::make_unique<OutputFile>(out);
 }
 
@@ -109,30 +110,6 @@ std::optional<PointFiles> openFiles(const std::string& commandLine, const Report
     report(caught->text());
     if (commandLine.find(' ') == std::string::npos) report(kUsage);
     return std::nullopt;
-}
-
-// The run's settings from the header: zone, direction and sourceDatum; and
-// the output header line of each datum that it names.
-RunSettings readHeader(const PointFiles& files)
-{
-    RunSettings run;
-    run.inputFileName = files.inputFileName;
-    run.PI = kProgramPi;
-    const std::string& header = files.lineBuffer;
-    run.zone = headerZone(header);
-    run.direction = -1;
-    const std::string zoneText = platform::trimBlanks(platform::numberText(run.zone));
-    if (header.find("ED50") != std::string::npos) {
-        run.direction = 0;
-        run.sourceDatum = "ED50";
-        files.output->writeLine("UTM ETRS89 H" + zoneText, 1);
-    }
-    if (header.find("ETRS89") != std::string::npos) {
-        run.sourceDatum = "ETRS89";
-        run.direction = 1;
-        files.output->writeLine("UTM ED50 H" + zoneText, 1);
-    }
-    return run;
 }
 
 RunStatus interrupted(const platform::Interrupted& interruption)
@@ -158,15 +135,21 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
         messages(text);
     };
     const std::string& in = files.inputFileName;
-    if (files.lineBuffer.size() > kMaxRecordLength) {
-        report(in + ":1: the header is longer than " + std::to_string(kMaxRecordLength) +
-               " characters: not a point file");
+    if (const std::optional<std::string> refusal = notAPointFile(files.lineBuffer, in)) {
+        report(*refusal);
         return RunStatus::kEndedEarly;
     }
     LoopResult loop;
+    const auto warn = [&](const std::string& text) {
+        report(text);
+        loop.flagged = true;
+    };
     try {
-        const RunSettings run = readHeader(files);
-        convertRecords(run, *files.input, *files.output, report, progress, conversionThreads(*files.input), loop);
+        const ThreadChoice threads = conversionThreads(*files.input);
+        if (!threads.warning.empty()) warn(threads.warning);
+        const RunSettings run = readHeader(files.lineBuffer, in, *files.output);
+        for (const std::string& warning : headerWarnings(files.lineBuffer, run)) warn(warning);
+        convertRecords(run, *files.input, *files.output, report, progress, threads.count, loop);
         progress.erase();
         files.output->publish();
         if (loop.endedEarly) return RunStatus::kEndedEarly;
@@ -188,13 +171,6 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
 }
 
 }  // namespace
-
-int16_t headerZone(const std::string& header)
-{
-    const size_t h = header.find('H');
-    const std::string digits = h == std::string::npos ? header.substr(0, 2) : header.substr(h + 1, 2);
-    return platform::roundToInteger<int16_t>(platform::numericValue(digits));
-}
 
 RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
 {

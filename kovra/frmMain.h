@@ -1,8 +1,7 @@
 // The batch driver of kovra, the whole run: the command line, both point
-// files and the header. The records are converted by the record loop.
+// files, the header (read by header.h) and the record loop (recordloop.h).
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "platform/msgbox.h"
@@ -21,9 +20,5 @@ enum class RunStatus : int {
 // The whole run for a command line "INPUT OUTPUT" (the text after the program's
 // name). Messages go to report, in the order in which they arise.
 RunStatus Form_Load(const std::string& commandLine, const platform::Reporter& report);
-
-// The zone named by a header: the two characters after its first "H" (or its
-// first two when it has no "H"), rounded half to even into 16 bits.
-int16_t headerZone(const std::string& header);
 
 }  // namespace kovra

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/integer.h"
+#include "platform/numtext.h"
 
 namespace kovra {
 
@@ -28,6 +29,7 @@ constexpr Label kSubGridLabels[] = {{0, "SUB_NAME"},   {16, "PARENT"},    {64, "
                                     {80, "N_LAT"},     {96, "E_LONG"},    {112, "W_LONG"},
                                     {128, "LAT_INC"},  {144, "LONG_INC"}, {160, "GS_COUNT"}};
 constexpr int64_t kNumFileAt = 32 + kLabelBytes;
+constexpr int64_t kGsTypeAt = 48 + kLabelBytes;
 constexpr int64_t kSubNameAt = 0 + kLabelBytes;
 constexpr int64_t kSLatAt = 64 + kLabelBytes, kNLatAt = 80 + kLabelBytes;
 constexpr int64_t kELongAt = 96 + kLabelBytes, kWLongAt = 112 + kLabelBytes;
@@ -92,6 +94,25 @@ SubGrid readSubGrid(const BinFile& file, int64_t position)
         g.headerError = error;
     }
     return g;
+}
+
+std::string valueText(double value) { return platform::trimBlanks(platform::numberText(value)); }
+
+// What no point can be interpolated with in a sub-grid: a spacing that is not
+// a positive number, bounds that enclose nothing.
+std::vector<std::string> subGridRemarks(const SubGrid& g, int number)
+{
+    const std::string named = "sub-grid " + std::to_string(number) + " " + quoted(g.name);
+    std::vector<std::string> remarks;
+    for (const auto& [label, spacing] : {std::pair{"LAT_INC", g.latInc}, std::pair{"LONG_INC", g.longInc}})
+        if (!(spacing > 0) || !std::isfinite(spacing)) remarks.push_back(named + " has " + label + " " + valueText(spacing));
+    if (!(g.sLat < g.nLat))
+        remarks.push_back(named + " has S_LAT " + valueText(g.sLat) + " not below N_LAT " + valueText(g.nLat) +
+                          ": its bounds enclose nothing");
+    if (!(g.eLong < g.wLong))
+        remarks.push_back(named + " has E_LONG " + valueText(g.eLong) + " not below W_LONG " + valueText(g.wLong) +
+                          ": its bounds enclose nothing");
+    return remarks;
 }
 
 }  // namespace
@@ -212,9 +233,23 @@ Grid Grid::open(const std::string& fileName)
         grid.problem_ = named + " " + problem + consequence;
     } else {
         grid.state_ = State::kUsable;
+        grid.remarks_ = grid.usableGridRemarks(named);
     }
     if (grid.state_ != State::kUsable) grid.subGrids_.clear();
     return grid;
+}
+
+std::vector<std::string> Grid::usableGridRemarks(const std::string& named) const
+{
+    std::vector<std::string> remarks;
+    const std::string units = textAt(bytes_, kGsTypeAt);
+    if (units != "SECONDS")
+        remarks.push_back("GS_TYPE is " + shown(bytes_, kGsTypeAt) +
+                          ", not \"SECONDS\": its values are read as arc-seconds all the same");
+    for (std::size_t i = 0; i < subGrids_.size(); ++i)
+        for (std::string& remark : subGridRemarks(subGrids_[i], static_cast<int>(i) + 1)) remarks.push_back(remark);
+    for (std::string& remark : remarks) remark = named + ": warning: " + remark;
+    return remarks;
 }
 
 void Grid::throwUnusable() const { throw platform::RunError(errorNumber_, reason_); }

@@ -61,6 +61,10 @@ public:
     // Why the grid cannot be used, as one sentence that names the file; empty
     // for a usable grid.
     const std::string& problem() const { return problem_; }
+    // Warnings about a usable grid: a sub-grid whose spacing or bounds no
+    // point can be interpolated with (its points fail one by one), units
+    // other than arc-seconds (read as arc-seconds all the same).
+    const std::vector<std::string>& remarks() const { return remarks_; }
 
     int32_t declaredSubGrids() const { return numFile_; }  // NUM_FILE
     const std::vector<SubGrid>& subGrids() const { return subGrids_; }  // the first 150 at most
@@ -77,10 +81,12 @@ private:
     class Loader;
 
     [[noreturn]] void throwUnusable() const;
+    std::vector<std::string> usableGridRemarks(const std::string& named) const;
 
     std::string fileName_;
     State state_ = State::kMissing;
     std::string problem_;
+    std::vector<std::string> remarks_;
     int errorNumber_ = 0;
     std::string reason_;
     int32_t numFile_ = 0;

@@ -1,5 +1,6 @@
 #include "pointnotes.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace kovra {
@@ -23,21 +24,39 @@ std::string secondsText(double seconds)
 
 std::string MessagePlace::text(const std::string& what) const
 {
-    return file + ":" + lineText(line) + ": " + what;
+    return std::string(file) + ":" + lineText(line) + ": " + what;
 }
 
 std::string MessagePlace::warning(const std::string& what) const { return text("warning: " + what); }
 
-std::string PointLabel::nameSuffix() const { return name.empty() ? "" : " (point " + name + ")"; }
+PointLabel::PointLabel(std::string name, const MessagePlace& place, std::string note)
+    : name(std::move(name)),
+      part(place.afterComma > 0 ? "the part after the comma at column " + lineText(place.afterComma) : ""),
+      note(std::move(note))
+{
+}
+
+std::string PointLabel::withoutNote() const
+{
+    std::string what = name.empty() ? part : part.empty() ? "point " + name : "point " + name + ", " + part;
+    return what.empty() ? "" : " (" + what + ")";
+}
+
+std::string PointLabel::details() const
+{
+    if (note.empty()) return withoutNote();
+    const std::string what = withoutNote();
+    return what.empty() ? " (" + note + ")" : what.substr(0, what.size() - 1) + "; " + note + ")";
+}
+
+std::string PointLabel::partOnly() const { return part.empty() ? "" : " (" + part + ")"; }
 
 std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
                            const platform::TrapError& error)
 {
     platform::TrapError shown = error;
     if (shown.description.empty() && shown.procedure == "ed2et") shown.description = "outside the grid";
-    std::string details = label.name.empty() ? "" : "point " + label.name;
-    if (!label.note.empty()) details += (details.empty() ? "" : "; ") + label.note;
-    return place.text(shown.text() + (details.empty() ? "" : " (" + details + ")"));
+    return place.text(shown.text() + label.details());
 }
 
 std::string extrapolationWarning(const MessagePlace& place, const PointLabel& label,
@@ -49,7 +68,27 @@ std::string extrapolationWarning(const MessagePlace& place, const PointLabel& la
         distance += (distance.empty() ? "" : " and ") + secondsText(extrapolation.east) + " east";
     const std::string point = label.name.empty() ? "the point" : label.name;
     return place.warning("shift of " + point + " extrapolated " + distance + " of sub-grid \"" +
-                         extrapolation.subGrid + "\"");
+                         extrapolation.subGrid + "\"" + label.partOnly());
+}
+
+std::string commaWarning(const MessagePlace& place, std::string_view record)
+{
+    constexpr std::size_t kShown = 40;
+    const std::string shown = record.size() <= kShown ? std::string(record) : std::string(record.substr(0, kShown)) + "...";
+    return place.warning("a comma ends the record at column " + lineText(place.afterComma) + ": \"" + shown +
+                         "\" is read as the next record");
+}
+
+std::string meridianWarning(const MessagePlace& place, const PointLabel& label, double degrees, double easting,
+                            int zone)
+{
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  " lies %.3f degrees (%.1f km) %s of the central meridian of zone %d; the projection holds to "
+                  "1 mm within %.3f degrees of it only",
+                  std::fabs(degrees), std::fabs(easting - kFalseEasting) / 1000, degrees < 0 ? "west" : "east", zone,
+                  kSeriesRangeDegrees);
+    return place.warning((label.name.empty() ? "the point" : label.name) + text + label.partOnly());
 }
 
 std::string OutputLeft::text() const

@@ -4,36 +4,58 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ed2et.h"
 #include "platform/trap.h"
 
 namespace kovra {
 
-// The input line a message is about.
+// The input line a message is about, and where on it the record starts.
 struct MessagePlace {
-    std::string file;
+    std::string_view file;  // the input's name, which lives for the run
     long line;
+    long afterComma = 0;  // the column of the comma the record follows on its line; 0 when none
 
     std::string text(const std::string& what) const;     // "file:line: what"
     std::string warning(const std::string& what) const;  // "file:line: warning: what"
 };
 
-// The point a message is about, and what is missing from its record.
+// The point a message is about: its name, the part of its line it is, and
+// what is missing from its record.
 struct PointLabel {
     std::string name;  // trimmed; empty when the record has none
+    std::string part;  // "the part after the comma at column N"; empty for a record that starts its line
     std::string note;  // empty when every field is there
 
-    std::string nameSuffix() const;  // " (point NAME)", or nothing
+    PointLabel(std::string name, const MessagePlace& place, std::string note = {});
+
+    // " (point NAME, PART; NOTE)" with those there are, or nothing.
+    std::string details() const;
+    // The same without the note.
+    std::string withoutNote() const;
+    // " (PART)", or nothing.
+    std::string partOnly() const;
 };
 
-// "Error <stage>: <description> (point NAME; NOTE)", at the record's place. A
-// point outside the grid has no description; the message says so instead.
+// "Error <stage>: <description> (point NAME, PART; NOTE)", at the record's
+// place. A point outside the grid has no description; the message says so
+// instead.
 std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
                            const platform::TrapError& error);
 
 std::string extrapolationWarning(const MessagePlace& place, const PointLabel& label,
                                  const Extrapolation& extrapolation);
+
+// A record that follows a comma: the comma ended the record before it, and
+// this one is read from the rest of the line.
+std::string commaWarning(const MessagePlace& place, std::string_view record);
+
+// A converted point further from its zone's central meridian than the
+// projection series hold to a millimetre: degrees east of it (negative:
+// west), and its easting.
+std::string meridianWarning(const MessagePlace& place, const PointLabel& label, double degrees, double easting,
+                            int zone);
 
 // What a run that could not finish left at the output's path: nothing new
 // when the output replaces the path whole, else the lines written so far.

@@ -1,5 +1,7 @@
 #include "record.h"
 
+#include <cmath>
+
 #include "ll2utm.h"
 #include "opes.h"
 #include "platform/numtext.h"
@@ -47,6 +49,7 @@ PointResult runChain(const RecordFields& record, const RunSettings& run, const G
     const auto geographic =
         trap("utm2ll", caught, [&] { return utm2ll<Policy>(record.coordX, record.coordY, run); });
     if (!geographic) return result;
+    result.sourceLongitude = geographic->lon;
     const auto degrees =
         trap("parseRadianes", caught, [&] { return parseRadianes<Policy>(geographic->lon, geographic->lat, run.PI); });
     if (!degrees) return result;
@@ -63,22 +66,49 @@ PointResult runChain(const RecordFields& record, const RunSettings& run, const G
     return result;
 }
 
-std::string fieldWarning(const char* which, const std::optional<std::string_view>& field, bool isNumber)
+// A field as a message quotes it, its tabs shown as <TAB>.
+std::string quoted(std::string_view field)
 {
-    if (isNumber) return {};
-    const platform::NumberPrefix number = platform::numericPrefix(*field);
-    return std::string(which) + " \"" + std::string(*field) + "\" read as " +
-           platform::trimBlanks(platform::numberText(number.value));
+    std::string text = "\"";
+    for (const char c : field) text += c == '\t' ? std::string_view("<TAB>") : std::string_view(&c, 1);
+    return text + "\"";
 }
 
-// One warning for each coordinate field that is not wholly a number, naming
-// the value it was read as.
-std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFields& fields)
+std::string valueText(std::string_view field)
+{
+    return platform::trimBlanks(platform::numberText(platform::numericPrefix(field).value));
+}
+
+// What a field holds that the user should know: a tab, which separates
+// nothing, and what the tab hid from the output; or, for a coordinate, text
+// that is not wholly a number. Empty when nothing.
+std::string fieldRemark(const char* which, const std::optional<std::string_view>& field, bool isNumber,
+                        bool coordinate)
+{
+    if (!field) return {};
+    const std::size_t tab = field->find('\t');
+    if (tab == std::string_view::npos) {
+        return isNumber || !coordinate ? "" : std::string(which) + " " + quoted(*field) + " read as " + valueText(*field);
+    }
+    std::string what = std::string(which) + " " + quoted(*field) + " holds a tab, which does not separate fields";
+    if (!coordinate) return what;
+    what += ": read as " + valueText(*field);
+    const std::string hidden = platform::trimBlanks(field->substr(tab + 1));
+    if (!hidden.empty()) what += "; " + quoted(hidden) + " after the tab is not in the output";
+    return what;
+}
+
+// One warning for each field that holds a tab, and each coordinate field that
+// is not wholly a number.
+std::vector<std::string> fieldWarnings(const MessagePlace& place, const PointLabel& label, const RecordFields& fields)
 {
     std::vector<std::string> warnings;
-    for (const std::string& what : {fieldWarning("easting", fields.easting, fields.eastingIsNumber),
-                                    fieldWarning("northing", fields.northing, fields.northingIsNumber)})
-        if (!what.empty()) warnings.push_back(place.warning(what));
+    const std::optional<std::string_view> name =
+        fields.pointName.empty() ? std::nullopt : std::optional(fields.pointName.substr(0, fields.pointName.size() - 1));
+    for (const std::string& what : {fieldRemark("the name", name, true, false),
+                                    fieldRemark("easting", fields.easting, fields.eastingIsNumber, true),
+                                    fieldRemark("northing", fields.northing, fields.northingIsNumber, true)})
+        if (!what.empty()) warnings.push_back(place.warning(what + label.partOnly()));
     return warnings;
 }
 
@@ -86,11 +116,20 @@ std::vector<std::string> fieldWarnings(const MessagePlace& place, const RecordFi
 // it, or that is empty; empty when nothing is.
 std::string missingFieldNote(std::string_view record, const RecordFields& fields)
 {
+    std::string note;
     if (record.empty()) return "empty record";
-    if (fields.pointName.empty()) return "name, easting and northing missing: each field needs a blank after it";
-    if (!fields.easting) return "easting and northing missing: each needs a blank after it";
-    if (!fields.northing) return "northing missing: put a blank or a further field after it";
-    return {};
+    if (fields.pointName.empty()) note = "name, easting and northing missing: each field needs a blank after it";
+    else if (!fields.easting) note = "easting and northing missing: each needs a blank after it";
+    else if (!fields.northing) note = "northing missing: put a blank or a further field after it";
+    if (!note.empty() && record.find('\t') != std::string_view::npos) note += "; tabs do not separate fields";
+    return note;
+}
+
+// How far east of the run's central meridian (negative: west) a longitude in
+// radians lies, in degrees.
+double degreesFromMeridian(double longitude, const RunSettings& run)
+{
+    return longitude * 180 / run.PI - (6.0 * run.zone - 183);
 }
 
 }  // namespace
@@ -125,10 +164,11 @@ PointResult convertPoint(const RecordFields& record, const RunSettings& run, con
     return runChain<fp::Checked>(record, run, grid);
 }
 
-RecordResult convertRecord(std::string_view record, long lineNumber, const RunSettings& run, const Grid& grid)
+RecordResult convertRecord(std::string_view record, const MessagePlace& place, const RunSettings& run,
+                           const Grid& grid)
 {
     RecordResult result;
-    const MessagePlace place{run.inputFileName, lineNumber};
+    if (place.afterComma > 0) result.messages.push_back(commaWarning(place, record));
     std::optional<TrapError> splitError;
     const auto split = trap("leeCadena", splitError, [&] { return leeCadena(record); });
     if (!split) {
@@ -138,20 +178,26 @@ RecordResult convertRecord(std::string_view record, long lineNumber, const RunSe
     }
     const RecordFields& fields = *split;
     PointResult point = convertPoint(fields, run, grid);
+    const bool farFromMeridian =
+        point.line && std::fabs(degreesFromMeridian(point.sourceLongitude, run)) > kSeriesRangeDegrees;
     // The common case, a complete record that converts without a remark.
-    const bool complete = fields.northing && fields.eastingIsNumber && fields.northingIsNumber;
-    if (complete && !point.error && !point.extrapolated) {
+    const bool plain = fields.northing && fields.eastingIsNumber && fields.northingIsNumber &&
+                       record.find('\t') == std::string_view::npos;
+    if (plain && place.afterComma == 0 && !point.error && !point.extrapolated && !farFromMeridian) {
         result.line = std::move(point.line);
         return result;
     }
 
-    for (std::string& warning : fieldWarnings(place, fields)) result.messages.push_back(std::move(warning));
-    const PointLabel label{platform::trimBlanks(fields.pointName), missingFieldNote(record, fields)};
+    const PointLabel label(platform::trimBlanks(fields.pointName), place, missingFieldNote(record, fields));
+    for (std::string& warning : fieldWarnings(place, label, fields)) result.messages.push_back(std::move(warning));
     if (point.extrapolated) result.messages.push_back(extrapolationWarning(place, label, *point.extrapolated));
+    if (farFromMeridian)
+        result.messages.push_back(
+            meridianWarning(place, label, degreesFromMeridian(point.sourceLongitude, run), fields.coordX, run.zone));
     if (point.error) {
         result.messages.push_back(stageErrorText(place, label, *point.error));
     } else if (!label.note.empty()) {
-        result.messages.push_back(place.warning(label.note + label.nameSuffix()));
+        result.messages.push_back(place.warning(label.note + label.withoutNote()));
     }
     result.line = std::move(point.line);
     result.warned = !result.messages.empty() && result.line.has_value();

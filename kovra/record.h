@@ -13,6 +13,7 @@
 #include "ed2et.h"
 #include "grid.h"
 #include "platform/trap.h"
+#include "pointnotes.h"
 
 namespace kovra {
 
@@ -42,6 +43,7 @@ struct PointResult {
     std::optional<std::string> line;
     std::optional<platform::TrapError> error;
     std::optional<Extrapolation> extrapolated;
+    double sourceLongitude = 0;  // radians, once the inverse projection gave it
 };
 
 // Converts a split record through every stage. Each stage's trap ends the
@@ -57,7 +59,8 @@ struct RecordResult {
     bool endsRun = false;  // could not be split: the run ends here
 };
 
-// Splits and converts one record that starts on input line lineNumber.
-RecordResult convertRecord(std::string_view record, long lineNumber, const RunSettings& run, const Grid& grid);
+// Splits and converts one record, found at place.
+RecordResult convertRecord(std::string_view record, const MessagePlace& place, const RunSettings& run,
+                           const Grid& grid);
 
 }  // namespace kovra

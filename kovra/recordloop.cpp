@@ -1,5 +1,7 @@
 #include "recordloop.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -34,9 +36,16 @@ constexpr uint64_t kSmallInput = 256 * 1024;  // below this one thread converts
 // none waits for the reader, and two more while the reader writes one out.
 constexpr std::size_t blocksInFlight(unsigned threads) { return 2 * std::size_t{threads} + 2; }
 
+// Where a record starts: its line, and the column of the comma it follows on
+// that line (0 when it starts the line).
+struct RecordStart {
+    long line;
+    long afterComma;
+};
+
 // A record: where it starts in the input, and its text.
 struct Record {
-    long line;
+    RecordStart start;
     std::string_view text;
 };
 
@@ -44,22 +53,27 @@ struct Record {
 // about to be read: a run without records needs none.
 class RecordSource {
 public:
-    RecordSource(InputFile& input, const Reporter& report) : input_(input), report_(report) {}
+    RecordSource(InputFile& input, const Reporter& report, LoopResult& result)
+        : input_(input), report_(report), result_(result)
+    {
+    }
 
     bool atEnd() { return input_.atEnd(); }
-    // The next record's line; its text is appended to text.
-    long next(std::string& text)
+    // Where the next record starts; its text is appended to text.
+    RecordStart next(std::string& text)
     {
         grid();
-        const long line = input_.lineNumber();
+        const RecordStart start{input_.lineNumber(), input_.endingComma()};
         input_.readFieldInto(text, kMaxRecordLength + 1);
-        return line;
+        return start;
     }
     const Grid& grid()
     {
         if (!grid_) {
             grid_ = Grid::open(kGridFileName);
             if (grid_->state() != Grid::State::kUsable) report_(grid_->problem());
+            for (const std::string& remark : grid_->remarks()) report_(remark);
+            if (!grid_->remarks().empty()) result_.flagged = true;
         }
         return *grid_;
     }
@@ -67,8 +81,14 @@ public:
 private:
     InputFile& input_;
     const Reporter& report_;
+    LoopResult& result_;
     std::optional<Grid> grid_;
 };
+
+MessagePlace placeOf(const RecordStart& start, const RunSettings& run)
+{
+    return {run.inputFileName, start.line, start.afterComma};
+}
 
 // Hands each record's messages and line on, in input order, and keeps the
 // loop's result up to date. An interruption is noticed here, record by record.
@@ -110,8 +130,8 @@ void convertSerially(const RunSettings& run, RecordSource& source, RecordSink& s
     std::string text;
     while (!source.atEnd()) {
         text.clear();
-        const long line = source.next(text);
-        if (!sink.take(convertRecord(text, line, run, source.grid()), line)) return;
+        const RecordStart start = source.next(text);
+        if (!sink.take(convertRecord(text, placeOf(start, run), run, source.grid()), start.line)) return;
     }
 }
 
@@ -193,7 +213,7 @@ private:
         try {
             block.results.reserve(block.records.size());
             for (const Record& record : block.records)
-                block.results.push_back(convertRecord(record.text, record.line, run_, grid_));
+                block.results.push_back(convertRecord(record.text, placeOf(record.start, run_), run_, grid_));
         } catch (...) {
             block.failure = std::current_exception();
         }
@@ -213,15 +233,15 @@ private:
 std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::exception_ptr& readFailure)
 {
     auto block = std::make_shared<Block>();
-    std::vector<std::pair<long, std::size_t>> ends;  // each record's line and where its text ends
+    std::vector<std::pair<RecordStart, std::size_t>> ends;  // where each record starts, and where its text ends
     try {
         while (ends.size() < kBlockRecords && block->text.size() < kBlockBytes) {
             if (source.atEnd()) {
                 ended = true;
                 break;
             }
-            const long line = source.next(block->text);
-            ends.emplace_back(line, block->text.size());
+            const RecordStart start = source.next(block->text);
+            ends.emplace_back(start, block->text.size());
         }
     } catch (const platform::ReadFailure&) {
         readFailure = std::current_exception();
@@ -229,8 +249,8 @@ std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::excepti
     }
     // The text no longer moves: the records can point into it.
     std::size_t start = 0;
-    for (const auto& [line, end] : ends) {
-        block->records.push_back({line, std::string_view(block->text).substr(start, end - start)});
+    for (const auto& [recordStart, end] : ends) {
+        block->records.push_back({recordStart, std::string_view(block->text).substr(start, end - start)});
         start = end;
     }
     return block;
@@ -263,28 +283,34 @@ void convertInParallel(const RunSettings& run, RecordSource& source, RecordSink&
         workers.waitFor(*block);
         if (block->failure) std::rethrow_exception(block->failure);
         for (std::size_t i = 0; i < block->results.size(); ++i)
-            if (!sink.take(block->results[i], block->records[i].line)) return;
+            if (!sink.take(block->results[i], block->records[i].start.line)) return;
     }
     if (readFailure) std::rethrow_exception(readFailure);
 }
 
 }  // namespace
 
-unsigned conversionThreads(const InputFile& input)
+ThreadChoice conversionThreads(const InputFile& input)
 {
+    ThreadChoice choice{0, {}};
     if (const char* setting = std::getenv("KOVRA_THREADS")) {
-        const long threads = std::strtol(setting, nullptr, 10);
-        if (threads >= 1 && threads <= static_cast<long>(kMaxThreads)) return static_cast<unsigned>(threads);
+        char* end = nullptr;
+        errno = 0;
+        const long threads = std::strtol(setting, &end, 10);
+        const bool whole = end != setting && *end == '\0' && errno == 0;
+        if (whole && threads >= 1 && threads <= static_cast<long>(kMaxThreads)) return {static_cast<unsigned>(threads), {}};
+        choice.warning = "warning: KOVRA_THREADS is \"" + std::string(setting) + "\", not a whole number from 1 to " +
+                         std::to_string(kMaxThreads) + ": it is ignored";
     }
     const std::optional<uint64_t> size = input.regularFileSize();
-    if (size && *size < kSmallInput) return 1;
-    return std::max(1u, std::thread::hardware_concurrency());
+    choice.count = size && *size < kSmallInput ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    return choice;
 }
 
 void convertRecords(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
                     platform::ProgressLine& progress, unsigned threads, LoopResult& result)
 {
-    RecordSource source(input, report);
+    RecordSource source(input, report, result);
     RecordSink sink(input, output, report, progress, result);
     if (threads <= 1) return convertSerially(run, source, sink);
     convertInParallel(run, source, sink, threads);

@@ -5,6 +5,8 @@
 // reference, and both give the same output and messages, byte for byte.
 #pragma once
 
+#include <string>
+
 #include "Variables.h"
 #include "platform/msgbox.h"
 #include "platform/outputfile.h"
@@ -20,12 +22,18 @@ struct LoopResult {
 };
 
 // The most threads a run converts on.
-inline constexpr unsigned kMaxThreads = 64;
+inline constexpr unsigned kMaxThreads = 256;
 
-// How many threads convert: KOVRA_THREADS when it is set (1 is the
-// single-threaded loop), else one per core, and one for an input file small
-// enough that threads would not pay.
-unsigned conversionThreads(const platform::InputFile& input);
+// How many threads convert, and the warning about a KOVRA_THREADS that is
+// not a whole number from 1 to kMaxThreads (which is then ignored).
+struct ThreadChoice {
+    unsigned count;
+    std::string warning;
+};
+
+// KOVRA_THREADS when it is set (1 is the single-threaded loop), else one per
+// core, and one for an input file small enough that threads would not pay.
+ThreadChoice conversionThreads(const platform::InputFile& input);
 
 // Converts the records up to the end of the input, or up to the first record
 // that cannot be split, and hands each one's messages and line on in input

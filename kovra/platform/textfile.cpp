@@ -105,11 +105,18 @@ std::size_t InputFile::readFieldInto(std::string& text, std::size_t maxLength)
         pos_ += kept;
         if (kept < n) break;  // over-long: stop inside the field
         if (n == available) continue;
+        const uint64_t at = bytesConsumed();
         const char separator = buffer_[pos_++];
+        if (separator == ',') {
+            endingComma_ = static_cast<long>(at - lineStart_) + 1;
+            return text.size() - first;
+        }
         if (separator == '\r' && peekByte() == '\n') ++pos_;
-        if (separator != ',') ++line_;
+        ++line_;
+        lineStart_ = bytesConsumed();
         break;
     }
+    endingComma_ = 0;
     return text.size() - first;
 }
 

@@ -39,6 +39,9 @@ public:
     std::size_t readFieldInto(std::string& text, std::size_t maxLength);
     // The line on which the next field starts, counted from 1.
     long lineNumber() const { return line_; }
+    // The column (in bytes, from 1) of the comma that ended the last field
+    // read; 0 when a line end or the end of the file ended it.
+    long endingComma() const { return endingComma_; }
     // The size of a regular file; none for a device or a pipe.
     std::optional<uint64_t> regularFileSize() const { return size_; }
     // The bytes read so far, up to the start of the next field.
@@ -54,6 +57,8 @@ private:
     std::size_t pos_ = 0, end_ = 0;
     bool eof_ = false;
     long line_ = 1;
+    uint64_t lineStart_ = 0;  // where the line line_ starts in the file
+    long endingComma_ = 0;
     uint64_t consumed_ = 0;  // bytes of the blocks before the one in the buffer
     std::optional<uint64_t> size_;
 };

@@ -6,6 +6,7 @@
 
 #include "ed2et.h"
 #include "frmMain.h"
+#include "header.h"
 #include "platform/runtime_error.h"
 #include "record.h"
 

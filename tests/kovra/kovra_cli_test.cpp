@@ -101,25 +101,46 @@ TEST(KovraCommandLine, PathsOpeningOrderAndRefusals)
     EXPECT_EQ(help.out.rfind("usage: kovra INPUT OUTPUT", 0), 0u);
 }
 
-TEST(KovraHeader, DatumAndZoneFromTheFirstField)
+TEST(KovraHeader, DatumAndZoneFromTheFirstFieldAndWarningsAboutWhatItLeavesToChance)
 {
+    const std::string neither =
+        "kovra: in.txt:1: warning: the header names neither \"ED50\" nor \"ETRS89\" (written so, in capitals): the "
+        "points are converted from ETRS89 to ED50 on the International 1924 ellipsoid on both sides, and no header "
+        "line is written\n";
+    const std::string both = "kovra: in.txt:1: warning: the header names both \"ED50\" and \"ETRS89\": the points "
+                             "are converted from ETRS89 to ED50, and both header lines are written\n";
+    const auto zone = [](const std::string& read, const std::string& value, bool withH = true) {
+        return std::string("kovra: in.txt:1: warning: ") +
+               (withH ? "the zone is read from the two characters after the first \"H\""
+                      : "the header has no \"H\": the zone is read from its first two characters") +
+               ", \"" + read + "\", as " + value + ": write it as two digits from 01 to 60 right after an \"H\", as in \"H30\"\n";
+    };
     const struct {
         const char* input;
         const char* output;
+        std::string warnings;
     } cases[] = {
-        {"UTM ED50 H30\r\n", "UTM ETRS89 H30\r\n"},
-        {"UTM ETRS89 H29\r\n", "UTM ED50 H29\r\n"},
-        {"utm ed50 h30\r\n", ""},
-        {"UTM ED50 H3", "UTM ETRS89 H3\r\n"},
-        {"UTM ED50 ETRS89 H30\n", "UTM ETRS89 H30\r\nUTM ED50 H30\r\n"},
-        {"UTM H30\r\n", ""},
-        {"UTM ED50 H-3\r\n", "UTM ETRS89 H-3\r\n"},
+        {"UTM ED50 H30\r\n", "UTM ETRS89 H30\r\n", ""},
+        {"UTM ETRS89 H29\r\n", "UTM ED50 H29\r\n", ""},
+        {"UTM ED50 H01\n", "UTM ETRS89 H1\r\n", ""},
+        {"utm ed50 h30\r\n", "", neither + zone("ut", "0", false)},
+        {"UTM ED50 H3", "UTM ETRS89 H3\r\n", zone("3", "3")},
+        {"UTM ED50 ETRS89 H30\n", "UTM ETRS89 H30\r\nUTM ED50 H30\r\n", both},
+        {"UTM ED50 H30 -> ETRS89\n", "UTM ETRS89 H30\r\nUTM ED50 H30\r\n", both},
+        {"UTM H30\r\n", "", neither},
+        {"UTM ED-50 H30\r\n", "", neither},
+        {"UTM ETRS 89 H30\r\n", "", neither},
+        {"UTM ED50 H-3\r\n", "UTM ETRS89 H-3\r\n", zone("-3", "-3")},
+        {"UTM ED50 HUSO 30\r\n", "UTM ETRS89 H0\r\n", zone("US", "0")},
+        {"UTM ED50 H 30\r\n", "UTM ETRS89 H3\r\n", zone(" 3", "3")},
+        {"UTM ED50 H3O\r\n", "UTM ETRS89 H3\r\n", zone("3O", "3")},
+        {"UTM ED50 H61\r\n", "UTM ETRS89 H61\r\n", zone("61", "61")},
     };
     for (const auto& c : cases) {
         Workspace w(c.input);
         const ProgramRun r = w.run();
-        EXPECT_EQ(r.status, 0) << c.input;
-        EXPECT_EQ(r.err, "") << c.input;
+        EXPECT_EQ(r.status, c.warnings.empty() ? 0 : 1) << c.input;
+        EXPECT_EQ(r.err, c.warnings) << c.input;
         EXPECT_EQ(w.output(), c.output) << c.input;
     }
 
@@ -128,9 +149,12 @@ TEST(KovraHeader, DatumAndZoneFromTheFirstField)
     Workspace cut("UTM, ED50, H30\r\n");
     const ProgramRun r = cut.run();
     EXPECT_EQ(r.status, 1);
-    const std::string outside =
-        "Error ed2et: outside the grid (name, easting and northing missing: each field needs a blank after it)\n";
-    EXPECT_EQ(r.err, "kovra: in.txt:1: " + outside + "kovra: in.txt:1: " + outside);
+    const auto afterComma = [](const char* record, const char* column) {
+        return std::string("kovra: in.txt:1: warning: a comma ends the record at column ") + column + ": \"" + record +
+               "\" is read as the next record\nkovra: in.txt:1: Error ed2et: outside the grid (the part after the comma "
+               "at column " + column + "; name, easting and northing missing: each field needs a blank after it)\n";
+    };
+    EXPECT_EQ(r.err, neither + zone("UT", "0", false) + afterComma("ED50", "4") + afterComma("H30", "10"));
     EXPECT_EQ(cut.output(), "");
 }
 
@@ -160,8 +184,10 @@ TEST(KovraRecords, FieldsNamesAndRestsReachTheOutput)
     EXPECT_EQ(r.err,
               "kovra: in.txt:5: Error ed2et: outside the grid (point P4; easting and northing missing: each "
               "needs a blank after it)\n"
-              "kovra: in.txt:5: Error ed2et: outside the grid (point 5; northing missing: put a blank or a "
-              "further field after it)\n"
+              "kovra: in.txt:5: warning: a comma ends the record at column 12: \"5 4470300 10\" is read as the next "
+              "record\n"
+              "kovra: in.txt:5: Error ed2et: outside the grid (point 5, the part after the comma at column 12; "
+              "northing missing: put a blank or a further field after it)\n"
               "kovra: in.txt:6: Error ed2et: outside the grid (point P5; northing missing: put a blank or a "
               "further field after it)\n");
 }

@@ -1,0 +1,31 @@
+// The header, the first field of a point file: the zone and the datum it
+// names, the output's header lines, and what it leaves to chance.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Variables.h"
+#include "platform/outputfile.h"
+
+namespace kovra {
+
+// Why an input is no point file at all, judged by its header (too long, or
+// UTF-16 text); none when it may be one. Nothing is written for such a file.
+std::optional<std::string> notAPointFile(const std::string& header, const std::string& inputName);
+
+// The zone named by a header: the two characters after its first "H" (or its
+// first two when it has no "H"), rounded half to even into 16 bits.
+int16_t headerZone(const std::string& header);
+
+// The run's settings from the header: zone, direction and sourceDatum; and
+// the output header line of each datum that it names, written to output.
+RunSettings readHeader(const std::string& header, const std::string& inputName, platform::OutputFile& output);
+
+// The warnings about a header that names neither datum or both, or whose
+// zone is not two digits from 01 to 60: what the run makes of it.
+std::vector<std::string> headerWarnings(const std::string& header, const RunSettings& run);
+
+}  // namespace kovra
