@@ -33,12 +33,14 @@ int main(int argc, char** argv)
         std::puts("kovra " RUK_VERSION);
         return 0;
     }
+    kovra::RunStatus status = kovra::RunStatus::kEndedEarly;
     try {
-        return static_cast<int>(kovra::Form_Load(line, platform::messageBox));
+        status = kovra::Form_Load(line, platform::messageBox);
     } catch (const std::bad_alloc&) {
         // The run loop ends itself cleanly on a failed allocation; this is for
         // one before it started.
         platform::messageBox("out of memory; the run ends here");
-        return static_cast<int>(kovra::RunStatus::kEndedEarly);
     }
+    platform::showGatheredWarnings();
+    return static_cast<int>(status);
 }

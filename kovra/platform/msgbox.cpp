@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #ifdef _WIN32
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "win32/text.h"
 #endif
@@ -54,6 +56,11 @@ Route chooseRoute()
 
 }  // namespace
 
+bool isWarning(const std::string& text)
+{
+    return text.starts_with("warning: ") || text.find(": warning: ") != std::string::npos;
+}
+
 std::string withControlsEscaped(const std::string& text)
 {
     std::string shown;
@@ -73,15 +80,40 @@ std::string withControlsEscaped(const std::string& text)
 
 #ifdef _WIN32
 
+namespace {
+
+Route route()
+{
+    static const Route chosen = chooseRoute();
+    return chosen;
+}
+
+// Modal, the OK button only, no icon, the program's name as title; false
+// when it cannot be shown (no desktop).
+bool showBox(const std::string& text)
+{
+    return MessageBoxW(nullptr, win32::widen(text).c_str(), L"kovra", MB_OK) > 0;
+}
+
+// The warnings of a run shown as boxes wait for the end of the run, where one
+// box shows them all: a box holds the run until it is closed, and a file with
+// thousands of warnings must not need thousands of clicks. The errors keep a
+// box each.
+std::vector<std::string> gatheredWarnings;
+constexpr std::size_t kWarningsShown = 20;
+
+}  // namespace
+
 void messageBox(const std::string& message)
 {
-    static const Route route = chooseRoute();
     const std::string text = withControlsEscaped(message);
-    switch (route) {
+    switch (route()) {
     case Route::kBox:
-        // Modal, the OK button only, no icon, the program's name as title. A
-        // box that cannot be shown (no desktop) gives the line below instead.
-        if (MessageBoxW(nullptr, win32::widen(text).c_str(), L"kovra", MB_OK) > 0) return;
+        if (isWarning(text)) {
+            gatheredWarnings.push_back(text);
+            return;
+        }
+        if (showBox(text)) return;
         break;
     case Route::kConsole: {
         // In UTF-16, so that names outside the console's code page show as they are.
@@ -98,9 +130,24 @@ void messageBox(const std::string& message)
     writeLine(text);
 }
 
+void showGatheredWarnings()
+{
+    if (gatheredWarnings.empty()) return;
+    const std::size_t count = gatheredWarnings.size();
+    std::string text = std::to_string(count) + (count == 1 ? " warning" : " warnings") +
+                       ": the points they name were converted; check them in the output.\n\n";
+    for (std::size_t i = 0; i < std::min(count, kWarningsShown); ++i) text += gatheredWarnings[i] + "\n";
+    if (count > kWarningsShown) text += "\nand " + std::to_string(count - kWarningsShown) + " more.";
+    if (!showBox(text))
+        for (const std::string& warning : gatheredWarnings) writeLine(warning);
+    gatheredWarnings.clear();
+}
+
 #else
 
 void messageBox(const std::string& message) { writeLine(withControlsEscaped(message)); }
+
+void showGatheredWarnings() {}
 
 #endif
 

@@ -1,7 +1,8 @@
 // The message box of a batch program: on Linux one line on standard error,
 // the program's name as its title, never waiting for anyone. On Windows the
 // same line when standard error is a file, a pipe or the console kovra was
-// started from, and otherwise a modal message box (see msgbox.cpp).
+// started from, and otherwise a modal message box for each error and one for
+// all the warnings at the end (see msgbox.cpp).
 #pragma once
 
 #include <functional>
@@ -16,6 +17,14 @@ using Reporter = std::function<void(const std::string& text)>;
 // message box titled "kovra". Control characters in it (from the input: a
 // name with an escape sequence must not drive the terminal) are escaped.
 void messageBox(const std::string& text);
+
+// Where messages are boxes (Windows), the warnings are gathered instead and
+// shown here in one box, at the end of the run: how many, the first 20.
+void showGatheredWarnings();
+
+// Whether a message is a warning: "in.txt:5: warning: ...", "warning: ...".
+// A point name holds no blank, so no error quotes ": warning: ".
+bool isWarning(const std::string& text);
 
 // text with each byte below 0x20 but the tab, and 0x7f, written as \xNN.
 std::string withControlsEscaped(const std::string& text);

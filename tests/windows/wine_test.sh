@@ -9,6 +9,7 @@
 #   wine_test.sh cli     STATE KOVRA_EXE SOURCE_DIR VERSION
 #   wine_test.sh stages  STATE PROBE_EXE SOURCE_DIR   (stage_compare.exe beside it)
 #   wine_test.sh run     STATE EXE                    any test program, its status passed on
+#   wine_test.sh boxes   STATE KOVRA_EXE SOURCE_DIR COUNTER_EXE   messages as boxes, on a headless X server
 #
 # STATE is a file that holds the prefix's path from setup to cleanup.
 set -uo pipefail
@@ -18,6 +19,41 @@ state=$2
 
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+
+# boxes_test KOVRA_EXE COUNTER_EXE: a file with 500 warnings and 2 errors, its
+# messages as boxes (as when the CAD program starts kovra.exe): a box for each
+# error while the run goes on, and one for all the warnings at its end.
+boxes_test() {
+  command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh windows installs it)"
+  [ -f "$2" ] || skip "$2 was not built (cmake --build --preset windows)"
+  local display_file=$work/display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  local xvfb=$!
+  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+  DISPLAY=:$(cat "$display_file")
+  export DISPLAY
+  # A wineserver started without a display would keep its desktop headless.
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  cp "$source/examples/mirtaxo.gsb" "$work/mirtaxo.gsb"
+  {
+    printf 'UTM ED50 H30\r\n'
+    for i in $(seq 250); do printf 'W%d 440000x 4470000 a\r\n' "$i"; done
+    printf 'E1 440000 0 outside\r\n'
+    for i in $(seq 251 500); do printf 'W%d 440000x 4470000 a\r\n' "$i"; done
+    printf 'E2 440000 0 outside\r\n'
+  } >"$work/in.txt"
+  local seen
+  # kovra.exe by its Windows path: started by its Linux one, Wine runs it
+  # without a desktop to show boxes on.
+  seen=$(cd "$work" && timeout 300 wine "$2" "$(winepath -w "$1")" in.txt out.txt | tr -d '\r')
+  kill "$xvfb" 2>/dev/null
+  expect_text "boxes: how many" "$(grep '^boxes' <<<"$seen")" "boxes 3"
+  expect_text "boxes: the errors, then the warnings" "$(grep -P '^box\t' <<<"$seen" | cut -f2)" \
+    "in.txt:252: Error ed2et: outside the grid (point E1)"$'\n'"in.txt:503: Error ed2et: outside the grid (point E2)"$'\n'"500 warnings: the points they name were converted; check them in the output."
+  expect_text "boxes: the run's status" "$(grep '^status' <<<"$seen")" "status 1"
+  check "boxes: every point converted" test "$(grep -c ' a' "$work/out.txt")" -eq 500
+}
 
 # Headless: no Wine debug output, no window (without a display a message box
 # cannot open and kovra writes the line instead), and no offer to install
@@ -65,6 +101,7 @@ if [ "$mode" = run ]; then
   wine "$program"
   exit $?
 fi
+
 golden=$source/tests/golden
 # expect_same WHAT ACTUAL_FILE EXPECTED_FILE
 expect_same() {
@@ -77,6 +114,12 @@ expect_same() {
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kovra-wine-run.XXXXXX")
 trap 'rm -rf "$work" "$work.out" "$work.err"' EXIT
+
+if [ "$mode" = boxes ]; then
+  boxes_test "$program" "$5"
+  report "boxes"
+  exit $?
+fi
 
 # kovra ARGS...: runs kovra.exe in $work; sets status and err (stdout in $work.out).
 kovra() {
