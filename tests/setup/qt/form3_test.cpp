@@ -7,7 +7,7 @@
 #include "Form2.h"
 #include "Form3.h"
 #include "fakes.h"
-#include "platform/listboxes.h"
+#include "listboxes.h"
 
 using setup::Form2;
 using setup::Form3;

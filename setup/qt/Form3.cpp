@@ -13,7 +13,7 @@
 #include "core/messages.h"
 #include "core/nativepath.h"
 #include "formkit.h"
-#include "platform/listboxes.h"
+#include "listboxes.h"
 
 namespace setup {
 

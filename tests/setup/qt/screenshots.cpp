@@ -14,7 +14,7 @@
 #include "Form1.h"
 #include "Form2.h"
 #include "Form3.h"
-#include "platform/listboxes.h"
+#include "listboxes.h"
 #include "core/messages.h"
 #include "core/processstart.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "Form1.h"
-#include "platform/messagebox.h"
+#include "messagebox.h"
 #include "core/processstart.h"
 #include "setup_help.h"
 

@@ -1,4 +1,4 @@
-#include "platform/listboxes.h"
+#include "listboxes.h"
 
 #include <QStyle>
 
