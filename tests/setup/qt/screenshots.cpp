@@ -79,7 +79,7 @@ int main(int argc, char* argv[])
     splash.Timer1->stop();
     setup::Form2 wizard(boxes);
     wizard.Text1->setText(QStringLiteral("C:\\AutoCAD 2004\\acad.exe"));
-    setup::Form3 locator(wizard, boxes, {"/"});
+    setup::Form3 locator(wizard, boxes, {{"/", "/", "/"}});
     locator.File1->setCurrentRow(0);
 
     const bool ok = save(splash, out + QStringLiteral("/form1.png")) &&

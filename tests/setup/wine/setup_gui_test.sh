@@ -242,6 +242,11 @@ text_of() {
   probe dump "$1" | awk -F'\t' -v class="$2" '$1 == class { print $3; exit }'
 }
 
+# labels_fit WHAT TITLE: every label of the window shows its whole text.
+labels_fit() {
+  expect_text "$1: labels that cut their text" "$(probe fits "$2")" ""
+}
+
 # elapsed_at_least WHAT MS
 elapsed_at_least() {
   local elapsed=$(($(date +%s%3N) - started_at))
@@ -281,6 +286,7 @@ launch)
   start_setup
   wait_window "splash closed" "RUK - 3"
   expect_text "splash: client area" "$(probe client "RUK - 3")" "342 132"
+  labels_fit "splash" "RUK - 3"
   close_window "RUK - 3"
   setup_ends "splash closed" 3
   sleep 3
@@ -307,8 +313,15 @@ launch)
   start_setup
   wait_window "144 dpi" "RUK - 3"
   expect_text "144 dpi: splash's client area" "$(probe client "RUK - 3")" "513 198"
+  labels_fit "144 dpi: splash" "RUK - 3"
   wait_window "144 dpi" "Configuración"
   expect_text "144 dpi: wizard's client area" "$(probe client "Configuración")" "563 354"
+  labels_fit "144 dpi: wizard" "Configuración"
+  click "Configuración" button "...."
+  wait_window "144 dpi" "Explorardor RUK"
+  labels_fit "144 dpi: locator" "Explorardor RUK"
+  keys Escape
+  check "144 dpi: Escape left the locator open" probe gone "Explorardor RUK" 3
   close_window "Configuración"
   setup_ends "144 dpi" 3
   ;;
@@ -322,6 +335,7 @@ wizard)
   expect_text "first run: client area" "$(probe client "Configuración")" "375 236"
   check "first run: the splash is still open" probe gone "RUK - 3" 2
   shows "first run: Label3" "Configuración" "WINDOWS XP"
+  labels_fit "first run" "Configuración"
 
   # Tab order Text1, Command1, Command2, round; Shift+Tab back.
   focus_is "first run" "Configuración" edit ""
@@ -409,6 +423,7 @@ locator)
   click "Configuración" button "...."
   wait_window "locator" "Explorardor RUK"
   expect_text "locator: client area" "$(probe client "Explorardor RUK")" "387 232"
+  labels_fit "locator" "Explorardor RUK"
   shows "locator: drive" "Explorardor RUK" "C:\\"
   focus_is "locator" "Explorardor RUK" combobox "C:\\"
   # Tab order: Drive1, Dir1, File1, "&Aceptar", "&Salir", and round.
