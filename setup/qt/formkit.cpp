@@ -59,11 +59,11 @@ protected:
 private:
     void centreFrame()
     {
-        const QSize frame = form_.frameGeometry().size();
-        if (frame == form_.size())
-            return;  // no frame yet
+        const QRect frame = form_.frameGeometry();
+        if (frame.size() == form_.size() || !frame.contains(form_.geometry()))
+            return;  // no frame yet, or one still being made
         form_.removeEventFilter(this);
-        form_.move(centredOn(screenOf(form_).availableGeometry(), frame));
+        form_.move(centredOn(screenOf(form_).availableGeometry(), frame.size()));
         deleteLater();
     }
 

@@ -532,7 +532,20 @@ screenshots)
   probe settext "Configuración" edit ""
   click "Configuración" button "...."
   wait_window "screenshots" "Explorardor RUK"
+  click "Explorardor RUK" item "acad.exe"
   shot "Explorardor RUK" "$out/win32-form3.png"
+  keys Escape
+  close_window "Configuración"
+  setup_ends "screenshots" 5
+
+  # The wizard once more at 144 dots per inch.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  wineserver -w
+  start_setup "$c/AutoCAD 2004"
+  wait_window "screenshots at 144 dpi" "Configuración" 15
+  xdotool type --delay 20 "$path"
+  shot "Configuración" "$out/win32-form2-144dpi.png"
   ;;
 *)
   echo "setup_gui_test.sh: unknown mode $mode" >&2
