@@ -273,6 +273,7 @@ launch)
   marker="$c/AutoCAD 2004/acad-started.txt"
   start_setup
   wait_window "start" "RUK - 3"
+  labels_fit "splash" "RUK - 3"
   for _ in $(seq 100); do
     [ -f "$marker" ] && break
     sleep 0.1
@@ -286,7 +287,6 @@ launch)
   start_setup
   wait_window "splash closed" "RUK - 3"
   expect_text "splash: client area" "$(probe client "RUK - 3")" "342 132"
-  labels_fit "splash" "RUK - 3"
   close_window "RUK - 3"
   setup_ends "splash closed" 3
   sleep 3
