@@ -124,14 +124,16 @@ void dumpItems(HWND list)
     }
 }
 
-// The centre of the points of the caption where the window says its close button is.
+// The centre of the points of the caption where the window says its close
+// button is, asked at every third point (each question goes to setup's
+// process and back, which takes its time).
 bool closeButton(HWND window, POINT& centre)
 {
     RECT r;
     GetWindowRect(window, &r);
     long sumX = 0, sumY = 0, hits = 0;
-    for (int y = r.top; y < r.top + 40 && y < r.bottom; ++y)
-        for (int x = r.right - 1; x > r.right - 60 && x >= r.left; --x)
+    for (int y = r.top; y < r.top + 40 && y < r.bottom; y += 3)
+        for (int x = r.right - 1; x > r.right - 60 && x >= r.left; x -= 3)
             if (SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
                 sumX += x;
                 sumY += y;
