@@ -1,10 +1,12 @@
 #include "core/files.h"
 
-#include <fstream>
+#include <algorithm>
 #include <system_error>
+#include <vector>
 
 #include "core/nativepath.h"
 #include "core/pendingfile.h"
+#include "core/regularfile.h"
 #include "core/text.h"
 
 namespace setup::core {
@@ -27,21 +29,32 @@ bool endsInSeparator(std::string_view path)
 
 FirstLine readFirstLine(std::string_view path)
 {
-    const fs::path file = fsPath(nativePath(path));
-    std::error_code ec;
-    // A link to nothing is there but cannot be read, unlike a missing file.
-    if (fs::symlink_status(file, ec).type() == fs::file_type::not_found)
+    const RegularFile::Opened opened = RegularFile::open(fsPath(nativePath(path)));
+    switch (opened.status) {
+    case RegularFile::Status::NotFound:
         return {FirstLine::Status::NotFound, {}};
-    const fs::file_status status = fs::status(file, ec);
-    if (ec || fs::is_directory(status))
+    case RegularFile::Status::Refused:
         return {FirstLine::Status::Unreadable, {}};
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return {FirstLine::Status::Unreadable, {}};
+    case RegularFile::Status::Open:
+        break;
+    }
+    // Never more than one byte beyond the longest line: a longer one, and a
+    // file that goes on without a line end, are not read to their end.
     std::string line;
-    for (char c; in.get(c) && c != '\r' && c != '\n';)
-        line += c;
-    if (in.bad())
+    char buffer[4096];
+    try {
+        while (line.size() <= kLongestFirstLine) {
+            const std::size_t wanted = std::min(sizeof buffer, kLongestFirstLine + 1 - line.size());
+            const std::string_view chunk(buffer, opened.file->read(buffer, wanted));
+            const std::size_t end = chunk.find_first_of("\r\n");
+            line.append(chunk.substr(0, end));
+            if (end != std::string_view::npos || chunk.empty())
+                break;
+        }
+    } catch (const std::system_error&) {
+        return {FirstLine::Status::Unreadable, {}};
+    }
+    if (line.size() > kLongestFirstLine)
         return {FirstLine::Status::Unreadable, {}};
     return {FirstLine::Status::Read, latin1ToUtf8(line)};
 }
@@ -90,16 +103,45 @@ void FileSystemObject::CopyFile(std::string_view source, std::string_view destin
 {
     const std::string from = nativePath(source);
     std::string to = nativePath(destination);
-    std::error_code ec;
-    if (!fs::is_regular_file(fsPath(from), ec))
+    const RegularFile::Opened input = RegularFile::open(fsPath(from));
+    if (input.status == RegularFile::Status::NotFound)
         fail("no se encuentra el archivo", from);
+    if (input.status == RegularFile::Status::Refused)
+        fail("no se puede leer el archivo", from);
+    std::error_code ec;
     if (endsInSeparator(to)) {
         if (!fs::is_directory(fsPath(to), ec))
             fail("no se encuentra la carpeta", to);
         to += utf8Of(fsPath(from).filename());
     }
+    if (!overwrite && fs::exists(fs::symlink_status(fsPath(to), ec)))
+        fail("ya existe el archivo", to);
+    // The copy takes the place of an existing file only once it is whole, so
+    // that a failure half-way leaves that file as it was.
+    std::unique_ptr<PendingFile> copy;
     try {
-        copyFile(fsPath(from), fsPath(to), overwrite);
+        copy = PendingFile::create(fsPath(to), input.file->permissions());
+    } catch (const std::system_error&) {
+        fail("no se puede crear o reemplazar el archivo", to);
+    }
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        std::size_t got = 0;
+        try {
+            got = input.file->read(buffer.data(), buffer.size());
+        } catch (const std::system_error&) {
+            fail("no se puede leer el archivo", from);
+        }
+        if (got == 0)
+            break;
+        try {
+            copy->write(std::string_view(buffer.data(), got));
+        } catch (const std::system_error&) {
+            fail("no se puede escribir en", to);
+        }
+    }
+    try {
+        copy->commit();
     } catch (const std::system_error&) {
         fail("no se puede crear o reemplazar el archivo", to);
     }

@@ -2,11 +2,15 @@
 // The text and file operations setup needs: the first line of a text file, and
 // the scripting file-system object's CreateTextFile, WriteLine, Close and CopyFile.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace setup::core {
+
+// The longest first line that readFirstLine reads, in bytes.
+inline constexpr std::size_t kLongestFirstLine = 32 * 1024;
 
 // The first line of a text file, read as single-byte (Latin-1) text up to the
 // first carriage return or line feed, exactly as it stands: nothing trimmed.
@@ -16,9 +20,11 @@ struct FirstLine {
     std::string text;  // UTF-8
 };
 
-// path may be a Windows path (see nativePath). A missing file is NotFound; a
-// file that exists but cannot be opened or read (a folder, no permission) is
-// Unreadable. An empty file reads as an empty line.
+// path may be a Windows path (see nativePath). A missing file is NotFound.
+// Only a regular file is read, and only as far as its first line, which may
+// be at most kLongestFirstLine bytes long: anything else that is there (a
+// folder, a FIFO, a device, a file that may not be read, a longer first line)
+// is Unreadable, found out without waiting. An empty file reads as an empty line.
 FirstLine readFirstLine(std::string_view path);
 
 // A failed file-system operation. description says what failed, in Spanish as
@@ -59,9 +65,12 @@ public:
     // the stream is closed.
     TextStream CreateTextFile(std::string_view path, bool overwrite);
 
-    // Copies source to destination. A destination ending in a backslash (or a
-    // slash) names a folder, which must exist, and the copy keeps the source's
-    // file name. An existing file at the destination is replaced when overwrite is true.
+    // Copies source, a regular file, to destination. A destination ending in a
+    // backslash (or a slash) names a folder, which must exist, and the copy
+    // keeps the source's file name. An existing file at the destination is
+    // replaced when overwrite is true, only once the copy is whole: a failed
+    // copy leaves it as it was, and a symbolic link there is replaced, never
+    // written through.
     void CopyFile(std::string_view source, std::string_view destination, bool overwrite = true);
 };
 

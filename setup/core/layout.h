@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -42,6 +43,44 @@ inline int twipsToPixels(int twips, double dotsPerInch)
 {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
 }
+
+// A box in pixels inside its parent's client area.
+struct PixelBox {
+    int left, top, width, height;
+    bool operator==(const PixelBox&) const = default;
+};
+
+// What a front end measures of a label's text in the label's font, in pixels.
+struct TextSize {
+    int lineHeight;                           // one line
+    int width;                                // the whole text on one line
+    std::function<int(int width)> wrappedHeight;  // the text wrapped at width
+};
+
+// A label's place and whether it wraps its text at its width.
+struct LabelBox {
+    PixelBox box;
+    bool wraps;
+    bool operator==(const LabelBox&) const = default;
+};
+
+// The box that a label needs so that all of its text shows, at any resolution
+// (the fonts grow in whole pixels, the layout does not, and no two fonts have
+// the same widths). box is the label's layout box in pixels, parentWidth and
+// parentHeight its parent's client area. No label becomes smaller than its box.
+//
+// A label at least two lines high wraps its text at its width. It keeps its
+// box when its lines fit into it; otherwise it grows to the right just enough
+// for them to fit, up to the parent's right edge, and when even that is too
+// narrow it takes that width and grows downwards to the height of its lines,
+// up to the parent's bottom edge.
+//
+// A lower label shows one line: it grows to the right to its text's width and
+// to one line's height. When the parent's right edge leaves too little room
+// for that, the label wraps at that edge if its lines then fit above the
+// parent's bottom edge, as a higher label does; else it moves left as far as
+// its line needs (but not past the parent's left edge).
+LabelBox fitLabel(const PixelBox& box, const TextSize& text, int parentWidth, int parentHeight);
 
 // The splash. Controls are listed in tab order.
 namespace form1 {
@@ -88,6 +127,10 @@ inline constexpr Control Dir1{"Dir1", "", {315, 930, 2895, 2115}};
 inline constexpr Control File1{"File1", "", {3330, 585, 2055, 1455}};
 inline constexpr Control Command1{"Command1", "&Aceptar", {3330, 2130, 2055, 360}};
 inline constexpr Control Command2{"Command2", "&Salir", {3345, 2670, 2055, 360}};
+// Each line of Dir1 shows a folder icon of this size, indented this much for
+// each step from the drive's root (twips).
+inline constexpr int kFolderIconSize = 240;
+inline constexpr int kFolderIndent = 150;
 }  // namespace form3
 
 }  // namespace setup::core::layout

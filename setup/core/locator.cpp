@@ -118,36 +118,48 @@ std::optional<std::string> acceptSelection(std::string_view folder, std::string_
     return std::string(folder) + kSeparator + std::string(kExecutable);
 }
 
-std::string driveOf(std::string_view path, const std::vector<std::string>& drives)
+std::size_t driveOf(std::string_view path, const std::vector<Drive>& drives)
 {
-    std::string best = drives.empty() ? std::string() : drives.front();
+    std::size_t best = 0;
     std::size_t bestLength = 0;
-    for (const std::string& root : drives) {
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        const std::string& root = drives[i].root;
         if (holds(root, path) && root.size() > bestLength) {
-            best = root;
+            best = i;
             bestLength = root.size();
         }
     }
     return best;
 }
 
-std::optional<FolderView> listFolder(std::string_view path)
+std::optional<FolderView> listFolder(std::string_view path, const std::vector<Drive>& drives)
 {
-    std::error_code ec;
-    fs::path folder = fs::absolute(fsPath(path), ec).lexically_normal();
-    if (ec || !isReadableFolder(folder))
+    fs::path folder = normalFolder(path);
+    if (folder.empty() || !isReadableFolder(folder))
         return std::nullopt;
-    if (folder.has_relative_path() && folder.filename().empty())
-        folder = folder.parent_path();  // no trailing separator below the root
-
     folder.make_preferred();
+
+    // The chain of open folders, from the drive's root down to the current one.
+    fs::path current = folder.root_path();
+    std::string rootName = utf8Of(current);
+    const Drive drive = drives.empty() ? Drive{} : drives[driveOf(utf8Of(folder), drives)];
+    if (!drive.root.empty() && holds(drive.root, utf8Of(folder))) {
+        current = normalFolder(drive.root).make_preferred();
+        rootName = drive.rootName;
+    }
+    fs::path below = folder.lexically_relative(current);
+    if (below.empty()) {  // the drive's root written otherwise (another case of its letter)
+        current = folder.root_path();
+        rootName = utf8Of(current);
+        below = folder.relative_path();
+    }
     FolderView view;
     view.path = utf8Of(folder);
-    // The chain of open folders, from the root down to the current one.
-    fs::path current = folder.root_path();
-    view.entries.push_back({utf8Of(current), utf8Of(current), 0, true});
+    view.entries.push_back({rootName, utf8Of(current), 0, true});
     int depth = 0;
-    for (const fs::path& part : folder.relative_path()) {
+    for (const fs::path& part : below) {
+        if (part == "." || part.empty())
+            continue;
         current /= part;
         view.entries.push_back({utf8Of(part), utf8Of(current), ++depth, true});
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The locator dialog's logic: its drive, folder and file lists and the path it hands to the wizard.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,14 +21,27 @@ inline constexpr std::string_view kExecutable = "acad.exe";
 // and gives nothing.
 std::optional<std::string> acceptSelection(std::string_view folder, std::string_view selected, MessageBoxes& boxes);
 
-// The drives of this machine, as root paths: on Windows "C:\" and the others
-// the system reports; elsewhere the file-system root "/" first, then the root
-// folders of the other mounted volumes that are ready, sorted.
-std::vector<std::string> driveRoots();
+// A drive of the drive list.
+struct Drive {
+    std::string name;      // as the drive list shows it
+    std::string root;      // the folder it opens
+    std::string rootName;  // how the folder list names that folder
+    bool operator==(const Drive&) const = default;
+};
 
-// The entry of drives that holds path (the longest root that is a prefix of
-// it, drive letters compared without regard to case), or the first entry when none does.
-std::string driveOf(std::string_view path, const std::vector<std::string>& drives);
+// The drives of this machine. On Windows "C:\" and the others the system
+// reports, each named by its root. Elsewhere first the drives that Windows
+// paths are mapped onto (see nativePath), each named by its letter and its
+// folder ("C: (~/.ruk/C)") and shown as "C:\" in the folder list: C:, and
+// every other letter whose RUK_DRIVE_X is set. Then the file-system root "/"
+// and the root folders of the other mounted volumes that are ready, sorted,
+// each named by its root.
+std::vector<Drive> listDrives();
+
+// The index of the drive that holds path (the one with the longest root that
+// is path or one of its folders; drive letters compared without regard to
+// case), or 0 when none does.
+std::size_t driveOf(std::string_view path, const std::vector<Drive>& drives);
 
 // One line of a folder list.
 struct FolderEntry {
@@ -37,15 +51,18 @@ struct FolderEntry {
     bool open;         // on the chain from the root down to the current folder
 };
 
-// A folder list: the folders from the root down to path, each one a step
-// further in, then the subfolders of path, sorted without regard to case.
+// A folder list: the folders from the drive's root down to path, each one a
+// step further in, then the subfolders of path (but those whose names start
+// with a dot), sorted without regard to case.
 struct FolderView {
     std::string path;  // absolute, normalised
     std::vector<FolderEntry> entries;
 };
 
-// The list for path, or nothing when path is not a folder that can be read.
-std::optional<FolderView> listFolder(std::string_view path);
+// The list for path on the drive that holds it (see driveOf), or nothing when
+// path is not a folder that can be read. When no drive holds path, the list
+// starts at the root of the file system.
+std::optional<FolderView> listFolder(std::string_view path, const std::vector<Drive>& drives = {});
 
 // The names of the files in folder that match pattern ("*" and "?" wildcards,
 // letters compared without regard to case as a Windows file list does),

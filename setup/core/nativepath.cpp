@@ -4,15 +4,17 @@
 
 namespace setup::core {
 
+#ifndef _WIN32
 namespace {
 
-#ifndef _WIN32
 bool isWindowsPath(std::string_view path)
 {
     const auto letter = static_cast<unsigned char>(path.empty() ? 0 : path[0]);
     const bool isAsciiLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
     return path.size() >= 3 && isAsciiLetter && path[1] == ':' && path[2] == '\\';
 }
+
+}  // namespace
 
 std::string driveFolder(char letter)
 {
@@ -25,8 +27,6 @@ std::string driveFolder(char letter)
     return std::string(home ? home : "") + "/.ruk/" + drive;
 }
 #endif
-
-}  // namespace
 
 std::string nativePath(std::string_view path)
 {
@@ -49,6 +49,17 @@ std::string nativePath(std::string_view path)
 std::filesystem::path fsPath(std::string_view utf8)
 {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::filesystem::path normalFolder(std::string_view utf8)
+{
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::absolute(fsPath(utf8), ec).lexically_normal();
+    if (ec)
+        return {};
+    if (folder.has_relative_path() && folder.filename().empty())
+        folder = folder.parent_path();
+    return folder;
 }
 
 std::string utf8Of(const std::filesystem::path& path)

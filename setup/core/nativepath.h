@@ -21,8 +21,17 @@ inline constexpr char kSeparator = '/';
 // folder. Any other text is a native path and is returned unchanged.
 std::string nativePath(std::string_view path);
 
+#ifndef _WIN32
+// The folder that drive letter (either case) is mapped onto: RUK_DRIVE_X, or
+// ~/.ruk/X when that is unset or empty.
+std::string driveFolder(char letter);
+#endif
+
 // The path of a UTF-8 file name, for the standard library's file functions.
 std::filesystem::path fsPath(std::string_view utf8);
+// A folder's UTF-8 path made absolute and normal, without a separator at its
+// end (but at the root); empty when it cannot be made absolute.
+std::filesystem::path normalFolder(std::string_view utf8);
 // The UTF-8 text of a path.
 std::string utf8Of(const std::filesystem::path& path);
 

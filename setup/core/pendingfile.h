@@ -1,5 +1,5 @@
 #pragma once
-// Writing and copying files, the parts that differ between Windows and POSIX systems.
+// Writing a file, the part that differs between Windows and POSIX systems.
 
 #include <filesystem>
 #include <memory>
@@ -9,12 +9,17 @@ namespace setup::core {
 
 // A new file that is to take the place of target. It is written beside the
 // target under a name of its own, so that target keeps its old content until
-// commit, which puts the new file, flushed to disk, in its place in one step.
-// A pending file that is dropped without a commit is removed. Failures throw
+// commit, which puts the new file, flushed to disk, in its place in one step:
+// a reader finds the old file or the whole new one, never a part. A symbolic
+// link at the target is replaced by the file, never written through. A
+// pending file that is dropped without a commit is removed. Failures throw
 // std::system_error.
 class PendingFile {
 public:
-    static std::unique_ptr<PendingFile> create(const std::filesystem::path& target);
+    // permissions: the new file's permission bits, where the system has them;
+    // unknown for the usual ones of a new file.
+    static std::unique_ptr<PendingFile> create(const std::filesystem::path& target,
+                                               std::filesystem::perms permissions = std::filesystem::perms::unknown);
     virtual ~PendingFile() = default;
 
     virtual void write(std::string_view bytes) = 0;
@@ -28,9 +33,5 @@ protected:
 private:
     std::filesystem::path target_;
 };
-
-// Copies the file from to the file to, replacing an existing one when
-// overwrite is true. Throws std::system_error.
-void copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
 
 }  // namespace setup::core

@@ -4,9 +4,10 @@
 #include <optional>
 #include <utility>
 
-#include "core/locator.h"
+#include "core/foldericon.h"
 #include "core/messages.h"
 #include "core/text.h"
+#include "picture.h"
 
 namespace setup::win32 {
 
@@ -22,8 +23,8 @@ constexpr int kCommand2 = 305;
 
 // How many lines the drive list shows when it drops down.
 constexpr int kDropDownLines = 8;
-// The indentation of a folder one level further in.
-constexpr int kIndentSpaces = 3;
+// Space around a line's icon and text in Dir1, in pixels.
+constexpr int kLineMargin = 2;
 
 std::string currentFolder()
 {
@@ -64,7 +65,9 @@ HWND Form3::open(HWND owner, core::MessageBoxes& boxes, Accepted accepted)
 }
 
 Form3::Form3(HWND owner, core::MessageBoxes& boxes, Accepted accepted)
-    : boxes_(boxes), accepted_(std::move(accepted)), drives_(core::driveRoots())
+    : boxes_(boxes), accepted_(std::move(accepted)), drives_(core::listDrives()),
+      openFolder_(core::folderIcon(true, pixels(form3::kFolderIconSize))),
+      closedFolder_(core::folderIcon(false, pixels(form3::kFolderIconSize)))
 {
     // A dialog frame owned by the wizard: no taskbar button of its own.
     create(L"RukForm3", form3::kForm, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, owner);
@@ -74,7 +77,7 @@ Form3::Form3(HWND owner, core::MessageBoxes& boxes, Accepted accepted)
     const std::string folder = currentFolder();
     selectDrive(core::driveOf(folder, drives_));
     dirPath_ = folder;
-    if (const std::optional<core::FolderView> view = core::listFolder(folder))
+    if (const std::optional<core::FolderView> view = core::listFolder(folder, drives_))
         showFolder(*view);
     else
         showFiles(folder);
@@ -89,11 +92,13 @@ void Form3::createControls()
     GetWindowRect(Drive1_, &box);
     SetWindowPos(Drive1_, nullptr, 0, 0, box.right - box.left, kDropDownLines * (box.bottom - box.top),
                  SWP_NOMOVE | SWP_NOZORDER);
-    for (const std::string& drive : drives_)
-        addLine(Drive1_, CB_ADDSTRING, core::widen(drive));
+    for (const core::Drive& drive : drives_)
+        addLine(Drive1_, CB_ADDSTRING, core::widen(drive.name));
 
     const DWORD listStyle = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
-    Dir1_ = addControl(hwnd(), L"LISTBOX", listStyle, WS_EX_CLIENTEDGE, form3::Dir1, kDir1);
+    // Dir1 draws its lines itself: an icon and the name, indented by depth.
+    Dir1_ = addControl(hwnd(), L"LISTBOX", listStyle | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, WS_EX_CLIENTEDGE,
+                       form3::Dir1, kDir1);
     File1_ = addControl(hwnd(), L"LISTBOX", listStyle, WS_EX_CLIENTEDGE, form3::File1, kFile1);
     addButton(hwnd(), form3::Command1, kCommand1);
     addButton(hwnd(), form3::Command2, kCommand2);
@@ -101,10 +106,24 @@ void Form3::createControls()
 
 LRESULT Form3::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_COMMAND) {
+    switch (message) {
+    case WM_COMMAND:
         followFocus(wParam, lParam);
         command(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_MEASUREITEM:  // Dir1's lines, as Dir1 is made
+        if (wParam == kDir1) {
+            auto* line = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            line->itemHeight = static_cast<UINT>(std::max(lineHeightOf(form3::Dir1), openFolder_.height) + kLineMargin);
+            return TRUE;
+        }
+        break;
+    case WM_DRAWITEM:
+        if (wParam == kDir1) {
+            drawFolderLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
     }
     return FormWindow::handle(message, wParam, lParam);
 }
@@ -143,22 +162,22 @@ void Form3::Drive1_Change()
     const LRESULT index = SendMessageW(Drive1_, CB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<std::size_t>(index) >= drives_.size())
         return;
-    const std::string& drive = drives_[static_cast<std::size_t>(index)];
-    if (const std::optional<core::FolderView> view = core::listFolder(drive)) {
+    const core::Drive& drive = drives_[static_cast<std::size_t>(index)];
+    if (const std::optional<core::FolderView> view = core::listFolder(drive.root, drives_)) {
         showFolder(*view);
         return;
     }
-    core::warn(boxes_, core::unreadableDrive(drive));
+    core::warn(boxes_, core::unreadableDrive(drive.name));
     selectDrive(core::driveOf(dirPath_, drives_));
 }
 
 void Form3::openSelectedFolder()
 {
     const LRESULT index = SendMessageW(Dir1_, LB_GETCURSEL, 0, 0);
-    if (index < 0 || static_cast<std::size_t>(index) >= folderPaths_.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= folders_.size())
         return;
-    const std::string path = folderPaths_[static_cast<std::size_t>(index)];
-    if (const std::optional<core::FolderView> view = core::listFolder(path))
+    const std::string path = folders_[static_cast<std::size_t>(index)].path;
+    if (const std::optional<core::FolderView> view = core::listFolder(path, drives_))
         showFolder(*view);
     else
         core::warn(boxes_, core::unreadableFolder(path));
@@ -176,14 +195,12 @@ void Form3::showFolder(const core::FolderView& view)
 {
     SendMessageW(Dir1_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(Dir1_, LB_RESETCONTENT, 0, 0);
-    folderPaths_.clear();
+    folders_ = view.entries;
     int current = -1;
-    for (const core::FolderEntry& entry : view.entries) {
-        addLine(Dir1_, LB_ADDSTRING, std::wstring(static_cast<std::size_t>(entry.depth * kIndentSpaces), L' ') +
-                                         core::widen(entry.name));
-        folderPaths_.push_back(entry.path);
-        if (entry.open)
-            current = static_cast<int>(folderPaths_.size()) - 1;
+    for (std::size_t i = 0; i < folders_.size(); ++i) {
+        addLine(Dir1_, LB_ADDSTRING, core::widen(folders_[i].name));
+        if (folders_[i].open)
+            current = static_cast<int>(i);
     }
     SendMessageW(Dir1_, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
     SendMessageW(Dir1_, WM_SETREDRAW, TRUE, 0);
@@ -200,11 +217,35 @@ void Form3::showFiles(const std::string& folder)
         addLine(File1_, LB_ADDSTRING, core::widen(name));
 }
 
-void Form3::selectDrive(const std::string& root)
+void Form3::selectDrive(std::size_t index)
 {
-    const auto found = std::find(drives_.begin(), drives_.end(), root);
-    const auto index = found == drives_.end() ? -1 : found - drives_.begin();
-    SendMessageW(Drive1_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(Drive1_, CB_SETCURSEL, drives_.empty() ? static_cast<WPARAM>(-1) : index, 0);
+}
+
+void Form3::drawFolderLine(const DRAWITEMSTRUCT& line) const
+{
+    if (line.itemID >= folders_.size()) {  // an empty list with the focus
+        if (line.itemState & ODS_FOCUS)
+            DrawFocusRect(line.hDC, &line.rcItem);
+        return;
+    }
+    const core::FolderEntry& folder = folders_[line.itemID];
+    const bool selected = line.itemState & ODS_SELECTED;
+    FillRect(line.hDC, &line.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+
+    const core::Picture& icon = folder.open ? openFolder_ : closedFolder_;
+    const int left = line.rcItem.left + kLineMargin + folder.depth * pixels(form3::kFolderIndent);
+    const int top = (line.rcItem.top + line.rcItem.bottom - icon.height) / 2;
+    drawPicture(line.hDC, RECT{left, top, left + icon.width, top + icon.height}, icon);
+
+    RECT text = line.rcItem;
+    text.left = left + icon.width + 2 * kLineMargin;
+    SetBkMode(line.hDC, TRANSPARENT);
+    SetTextColor(line.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::wstring name = core::widen(folder.name);
+    DrawTextW(line.hDC, name.c_str(), static_cast<int>(name.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (line.itemState & ODS_FOCUS)
+        DrawFocusRect(line.hDC, &line.rcItem);
 }
 
 }  // namespace setup::win32

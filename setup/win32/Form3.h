@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "core/locator.h"
+#include "core/picture.h"
 #include "formkit.h"
 
 namespace setup::core {
 class MessageBoxes;
-struct FolderView;
 }  // namespace setup::core
 
 namespace setup::win32 {
@@ -32,12 +33,15 @@ private:
     void openSelectedFolder();
     void showFolder(const core::FolderView& view);
     void showFiles(const std::string& folder);
-    void selectDrive(const std::string& root);
+    void selectDrive(std::size_t index);
+    void drawFolderLine(const DRAWITEMSTRUCT& line) const;
 
     core::MessageBoxes& boxes_;
     Accepted accepted_;
-    const std::vector<std::string> drives_;
-    std::vector<std::string> folderPaths_;  // what each line of Dir1 opens
+    const std::vector<core::Drive> drives_;
+    const core::Picture openFolder_;
+    const core::Picture closedFolder_;
+    std::vector<core::FolderEntry> folders_;  // the lines of Dir1
     std::string dirPath_;                   // the folder Dir1 shows
     std::string filePath_;                  // the folder File1 lists
     HWND Drive1_ = nullptr;

@@ -76,16 +76,45 @@ HFONT fontOf(const layout::Control& control)
     return fontFor(control.font.value_or(layout::kDefaultFont));
 }
 
-int lineHeight(HFONT font)
-{
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    return metrics.tmHeight + metrics.tmExternalLeading;
-}
+// The screen's device context with a font selected, for measuring text.
+class ScreenText {
+public:
+    explicit ScreenText(HFONT font) : dc_(GetDC(nullptr)), old_(SelectObject(dc_, font)) {}
+    ~ScreenText()
+    {
+        SelectObject(dc_, old_);
+        ReleaseDC(nullptr, dc_);
+    }
+    ScreenText(const ScreenText&) = delete;
+    ScreenText& operator=(const ScreenText&) = delete;
+
+    int lineHeight() const
+    {
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc_, &metrics);
+        return metrics.tmHeight + metrics.tmExternalLeading;
+    }
+
+    int width(const std::wstring& text) const
+    {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &extent);
+        return extent.cx;
+    }
+
+    // The height of text wrapped at width as a label (SS_LEFT) wraps it.
+    int wrappedHeight(const std::wstring& text, int width) const
+    {
+        RECT box{0, 0, width, 0};
+        DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &box,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        return box.bottom;
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
 
 }  // namespace
 
@@ -177,10 +206,36 @@ HWND addControl(HWND form, const wchar_t* className, DWORD style, DWORD exStyle,
     return window;
 }
 
+layout::TextSize textSize(const layout::Font& font, std::string_view utf8)
+{
+    HFONT handle = fontFor(font);
+    const std::wstring text = core::widen(utf8);
+    const ScreenText measure(handle);
+    return {measure.lineHeight(), measure.width(text),
+            [handle, text](int width) { return ScreenText(handle).wrappedHeight(text, width); }};
+}
+
 HWND addLabel(HWND form, const layout::Control& control, layout::Box frame)
 {
-    const bool wraps = pixels(control.box.height) >= 2 * lineHeight(fontOf(control));
-    return addControl(form, L"STATIC", (wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, 0, control, -1, frame);
+    // Its room: the frame that holds it, or the form's client area.
+    RECT client;
+    GetClientRect(form, &client);
+    const bool inFrame = frame.width > 0;
+    const layout::Box& box = control.box;
+    const layout::LabelBox fitted = layout::fitLabel(
+        {pixels(box.left), pixels(box.top), pixels(box.width), pixels(box.height)},
+        textSize(control.font.value_or(layout::kDefaultFont), control.text),
+        inFrame ? pixels(frame.width) : client.right, inFrame ? pixels(frame.height) : client.bottom);
+    HWND label = addControl(form, L"STATIC", (fitted.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, 0, control,
+                            -1, frame);
+    SetWindowPos(label, nullptr, pixels(frame.left) + fitted.box.left, pixels(frame.top) + fitted.box.top,
+                 fitted.box.width, fitted.box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return label;
+}
+
+int lineHeightOf(const layout::Control& control)
+{
+    return ScreenText(fontOf(control)).lineHeight();
 }
 
 HWND addButton(HWND form, const layout::Control& control, int id, layout::Box frame)

@@ -44,9 +44,15 @@ int pixels(int twips);
 // command identifier in WM_COMMAND.
 HWND addControl(HWND form, const wchar_t* className, DWORD style, DWORD exStyle, const layout::Control& control,
                 int id, layout::Box frame = {});
-// A label: plain text from the top left. One that is high enough for two
-// lines wraps at its width; a one-line label never wraps.
+// A label: plain text from the top left, in a box that shows all of its text,
+// by the rule both front ends follow (layout::fitLabel): a label high enough
+// for two lines wraps its text, a lower one shows one line, and either grows
+// as far as its text needs.
 HWND addLabel(HWND form, const layout::Control& control, layout::Box frame = {});
+// The height of a line of text in a control's font.
+int lineHeightOf(const layout::Control& control);
+// How large text is in font on the screen, as a label draws it.
+layout::TextSize textSize(const layout::Font& font, std::string_view utf8);
 // A push button in the tab order. It is the default button while it has the
 // focus, so that Enter presses it.
 HWND addButton(HWND form, const layout::Control& control, int id, layout::Box frame = {});

@@ -19,24 +19,36 @@ namespace {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-// An existing target that is a folder or that may not be written is refused
-// before anything is written, as writing it in place would be.
+// An existing target that is a folder, or a file that may not be written, is
+// refused before anything is written, as writing it in place would be. A
+// symbolic link is neither: the link itself is replaced.
 void refuseUnreplaceable(const std::filesystem::path& target)
 {
     struct stat existing;
-    if (::stat(target.c_str(), &existing) != 0)
+    if (::lstat(target.c_str(), &existing) != 0 || S_ISLNK(existing.st_mode))
         return;
     if (S_ISDIR(existing.st_mode)) {
         errno = EISDIR;
-        throwErrno("stat");
+        throwErrno("lstat");
     }
     if (::access(target.c_str(), W_OK) != 0)
         throwErrno("access");
 }
 
+// The folder's entry of a renamed file reaches the disk with the folder.
+void flushFolderOf(const std::filesystem::path& file)
+{
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 class PosixPendingFile final : public PendingFile {
 public:
-    explicit PosixPendingFile(const std::filesystem::path& target) : PendingFile(target)
+    PosixPendingFile(const std::filesystem::path& target, std::filesystem::perms permissions) : PendingFile(target)
     {
         refuseUnreplaceable(target);
         std::random_device random;
@@ -45,6 +57,14 @@ public:
             fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && (errno != EEXIST || attempt == 100))
                 throwErrno("open");
+        }
+        if (permissions != std::filesystem::perms::unknown &&
+            ::fchmod(fd_, static_cast<mode_t>(permissions & std::filesystem::perms::mask)) != 0) {
+            const int error = errno;
+            ::close(fd_);
+            ::unlink(name_.c_str());
+            errno = error;
+            throwErrno("fchmod");
         }
     }
 
@@ -79,6 +99,7 @@ public:
         if (::rename(name_.c_str(), target().c_str()) != 0)
             throwErrno("rename");
         committed_ = true;
+        flushFolderOf(target());
     }
 
 private:
@@ -89,19 +110,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target)
+std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target, std::filesystem::perms permissions)
 {
-    return std::make_unique<PosixPendingFile>(target);
-}
-
-void copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)
-{
-    namespace fs = std::filesystem;
-    try {
-        fs::copy_file(from, to, overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none);
-    } catch (const fs::filesystem_error& error) {
-        throw std::system_error(error.code(), "copy_file");
-    }
+    return std::make_unique<PosixPendingFile>(target, permissions);
 }
 
 }  // namespace setup::core

@@ -16,11 +16,12 @@ namespace {
 }
 
 // An existing target that is a folder or read-only is refused before anything
-// is written, as writing it in place would be.
+// is written, as writing it in place would be. A symbolic link is neither:
+// the link itself is replaced.
 void refuseUnreplaceable(const std::filesystem::path& target)
 {
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -82,16 +83,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target)
+// Windows has no permission bits to give the new file.
+std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target, std::filesystem::perms)
 {
     return std::make_unique<Win32PendingFile>(target);
-}
-
-// The standard library's copy over an existing file fails here; the system's own copy does not.
-void copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)
-{
-    if (!CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE))
-        throwLastError("CopyFile");
 }
 
 }  // namespace setup::core

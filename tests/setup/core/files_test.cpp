@@ -2,6 +2,15 @@
 // whole or not at all, the library copy, Windows paths on this machine.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include "core/files.h"
 #include "core/text.h"
 #include "scratch.h"
@@ -70,6 +79,46 @@ TEST(ReadFirstLine, MissingAndUnreadableAreTold)
     EXPECT_EQ(readFirstLine("c:\\ruk.txt").status, FirstLine::Status::Unreadable);
 }
 
+TEST(ReadFirstLine, AtMost32KiBAreReadNotAGigabyte)
+{
+    ScratchDrive c;
+    const std::string longest(kLongestFirstLine, 'a');
+    const std::uint64_t gigabyte = 1ull << 30;
+    const struct {
+        std::string start;
+        std::uint64_t size;
+        FirstLine::Status status;
+        std::string line;
+    } cases[] = {
+        {"C:\\a\\acad.exe\r\n", gigabyte, FirstLine::Status::Read, "C:\\a\\acad.exe"},
+        {"C:\\a\\acad.exe", gigabyte, FirstLine::Status::Unreadable, ""},  // a line of zeros after it
+        {longest + "\r\n", kLongestFirstLine + 2, FirstLine::Status::Read, longest},
+        {longest, kLongestFirstLine, FirstLine::Status::Read, longest},
+        {longest + "a", kLongestFirstLine + 1, FirstLine::Status::Unreadable, ""},
+    };
+    for (const auto& [start, size, status, line] : cases) {
+        c.writeSparse("ruk.txt", start, size);
+        const FirstLine first = readFirstLine("c:\\ruk.txt");
+        EXPECT_EQ(first.status, status) << start.substr(0, 20) << " in " << size << " bytes";
+        EXPECT_EQ(first.text, line) << start.substr(0, 20) << " in " << size << " bytes";
+    }
+}
+
+#ifndef _WIN32
+TEST(ReadFirstLine, AFifoOrADeviceIsNeitherWaitedForNorRead)
+{
+    ScratchDrive c;
+    // A read that waits for the FIFO's writer ends the test program here.
+    ::alarm(20);
+    ASSERT_EQ(::mkfifo(c.path("ruk.txt").c_str(), 0600), 0);
+    EXPECT_EQ(readFirstLine("c:\\ruk.txt").status, FirstLine::Status::Unreadable);
+    // /dev/zero has no line end and no end at all.
+    fs::create_symlink("/dev/zero", c.path("windows.ruk"));
+    EXPECT_EQ(readFirstLine("c:\\windows.ruk").status, FirstLine::Status::Unreadable);
+    ::alarm(0);
+}
+#endif
+
 TEST(CreateTextFile, ReplacesWithLatin1LineAndCrLf)
 {
     ScratchDrive c;
@@ -132,3 +181,50 @@ TEST(CopyFile, IntoAFolderOrToANameAndEveryFailureThrows)
     fs::create_directories(c.path("rukblocked/inpout32.dll"));
     EXPECT_THROW(fso.CopyFile("c:\\ruk\\inpout32.dll", "C:\\rukblocked\\"), FsoError);
 }
+
+#ifndef _WIN32
+TEST(CopyFile, AFailureHalfWayLeavesTheInstalledCopyAsItWas)
+{
+    ScratchDrive c;
+    const std::string installed = "the library installed before";
+    c.write("ruk/inpout32.dll", std::string(1 << 20, 'N'));
+    c.write("windows/system/inpout32.dll", installed);
+    // The disk is full after 256 KiB: a limit on the size of the files this
+    // child writes, with the signal that would end it ignored.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{256 * 1024, 256 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            FileSystemObject().CopyFile("c:\\ruk\\inpout32.dll", "C:\\windows\\system\\");
+        } catch (const FsoError& error) {
+            ::_exit(error.description.find("no se puede escribir") == std::string::npos ? 3 : 0);
+        }
+        ::_exit(2);  // reported as done
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: the copy was reported as done; 3: the wrong reason";
+    EXPECT_TRUE(c.read("windows/system/inpout32.dll") == installed) << "the installed copy was changed";
+    EXPECT_TRUE(c.strays("windows/system").empty());
+}
+
+TEST(CopyFile, ALinkAtTheTargetIsReplacedNotWrittenThrough)
+{
+    ScratchDrive c;
+    c.write("ruk/inpout32.dll", "new library");
+    fs::permissions(c.path("ruk/inpout32.dll"), fs::perms(0640));
+    c.write("elsewhere/keep.dll", "somebody else's file");
+    fs::create_directories(c.path("windows/system"));
+    fs::create_symlink(c.path("elsewhere/keep.dll"), c.path("windows/system/inpout32.dll"));
+    FileSystemObject().CopyFile("c:\\ruk\\inpout32.dll", "C:\\windows\\system\\");
+    const fs::path copy = c.path("windows/system/inpout32.dll");
+    EXPECT_EQ(fs::symlink_status(copy).type(), fs::file_type::regular);
+    EXPECT_EQ(c.read("windows/system/inpout32.dll"), "new library");
+    EXPECT_EQ(c.read("elsewhere/keep.dll"), "somebody else's file");
+    EXPECT_EQ(fs::status(copy).permissions(), fs::perms(0640));  // the library's own, as a copy has them
+    EXPECT_TRUE(c.strays("windows/system").empty());
+}
+#endif

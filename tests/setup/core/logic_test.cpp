@@ -2,6 +2,7 @@
 // and the splash picture.
 #include <gtest/gtest.h>
 
+#include "core/foldericon.h"
 #include "core/launcher.h"
 #include "core/layout.h"
 #include "core/locator.h"
@@ -146,23 +147,54 @@ TEST(Locator, AcceptsOnlyAcadExeAndJoinsAsItStands)
 
 TEST(Locator, DriveOfAPath)
 {
+    const auto named = [](std::vector<std::string> roots) {
+        std::vector<Drive> drives;
+        for (const std::string& root : roots)
+            drives.push_back({root, root, root});
+        return drives;
+    };
 #ifdef _WIN32
-    const std::vector<std::string> drives{"A:\\", "C:\\", "Z:\\"};
-    EXPECT_EQ(driveOf("c:\\users\\acad", drives), "C:\\");
-    EXPECT_EQ(driveOf("Z:\\", drives), "Z:\\");
-    EXPECT_EQ(driveOf("\\\\server\\share", drives), "A:\\");
-    const std::vector<std::string> roots = driveRoots();
-    EXPECT_NE(std::find(roots.begin(), roots.end(), "C:\\"), roots.end());
+    const std::vector<Drive> drives = named({"A:\\", "C:\\", "Z:\\"});
+    EXPECT_EQ(driveOf("c:\\users\\acad", drives), 1u);
+    EXPECT_EQ(driveOf("Z:\\", drives), 2u);
+    EXPECT_EQ(driveOf("\\\\server\\share", drives), 0u);
+    const std::vector<Drive> machine = listDrives();
+    EXPECT_NE(std::find(machine.begin(), machine.end(), Drive{"C:\\", "C:\\", "C:\\"}), machine.end());
 #else
-    const std::vector<std::string> drives{"/", "/mnt/usb", "/mnt/usb2"};
-    EXPECT_EQ(driveOf("/mnt/usb2/acad", drives), "/mnt/usb2");
-    EXPECT_EQ(driveOf("/mnt/usb", drives), "/mnt/usb");
-    EXPECT_EQ(driveOf("/mnt/usbx", drives), "/");
-    EXPECT_EQ(driveRoots().at(0), "/");
-    for (const std::string& root : driveRoots())
-        EXPECT_TRUE(root.rfind("/proc", 0) && root.rfind("/sys", 0)) << root;
+    const std::vector<Drive> drives = named({"/", "/mnt/usb", "/mnt/usb2"});
+    EXPECT_EQ(driveOf("/mnt/usb2/acad", drives), 2u);
+    EXPECT_EQ(driveOf("/mnt/usb", drives), 1u);
+    EXPECT_EQ(driveOf("/mnt/usbx", drives), 0u);
+    for (const Drive& drive : listDrives())
+        EXPECT_TRUE(drive.root.rfind("/proc", 0) && drive.root.rfind("/sys", 0)) << drive.root;
 #endif
 }
+
+#ifndef _WIN32
+TEST(Locator, TheMappedDrivesComeFirstSoThatDriveCCanBeReached)
+{
+    const std::string home = std::getenv("HOME");
+    ::setenv("RUK_DRIVE_C", "/srv/ruk/c/", 1);
+    ::setenv("RUK_DRIVE_E", (home + "/e-drive").c_str(), 1);
+    ::setenv("RUK_DRIVE_F", "", 1);  // empty: not mapped
+    std::vector<Drive> drives = listDrives();
+    ::unsetenv("RUK_DRIVE_E");
+    ::unsetenv("RUK_DRIVE_F");
+    ASSERT_GE(drives.size(), 3u);
+    EXPECT_EQ(drives[0], (Drive{"C: (/srv/ruk/c)", "/srv/ruk/c", "C:\\"}));
+    EXPECT_EQ(drives[1], (Drive{"E: (~/e-drive)", home + "/e-drive", "E:\\"}));
+    EXPECT_EQ(drives[2], (Drive{"/", "/", "/"}));
+    EXPECT_EQ(driveOf("/srv/ruk/c/AutoCAD 2004", drives), 0u);
+    EXPECT_EQ(driveOf("/srv/ruk/cd", drives), 2u);
+
+    // Without RUK_DRIVE_C, drive C: is still there: ~/.ruk/C, a folder below
+    // the home folder whose name starts with a dot.
+    ::unsetenv("RUK_DRIVE_C");
+    drives = listDrives();
+    EXPECT_EQ(drives.at(0), (Drive{"C: (~/.ruk/C)", home + "/.ruk/C", "C:\\"}));
+    EXPECT_EQ(drives.at(1).root, "/");
+}
+#endif
 
 TEST(Locator, FolderAndFileLists)
 {
@@ -189,6 +221,19 @@ TEST(Locator, FolderAndFileLists)
     EXPECT_EQ(view->entries[n - 1].name, "b");
     EXPECT_EQ(view->entries[n - 1].depth, current.depth + 1);
     EXPECT_FALSE(view->entries[n - 1].open);
+
+    // On a drive the list starts at the drive's root, by the drive's name.
+    const Drive drive{"R:", utf8Of(folder), "R:" + kSep};
+    const Drive elsewhere{"Q:", utf8Of(folder / "b"), "Q:"};
+    const std::optional<FolderView> onDrive = listFolder(utf8Of(folder / "A"), {elsewhere, drive});
+    ASSERT_TRUE(onDrive);
+    ASSERT_EQ(onDrive->entries.size(), 2u);
+    EXPECT_EQ(onDrive->entries[0].name, "R:" + kSep);
+    EXPECT_EQ(onDrive->entries[0].path, utf8Of(folder));
+    EXPECT_EQ(onDrive->entries[1].name, "A");
+    EXPECT_EQ(onDrive->entries[1].depth, 1);
+    // A drive that does not hold the folder: from the root of the file system.
+    EXPECT_EQ(listFolder(utf8Of(folder / "A"), {elsewhere})->entries.size(), n - 1);
 
     EXPECT_FALSE(listFolder(utf8Of(folder / "missing")));
     EXPECT_FALSE(listFolder(utf8Of(folder / "acad.exe.bak")));
@@ -219,6 +264,58 @@ TEST(Picture, PrismOnItsPlateAgainstTheSky)
     EXPECT_TRUE(near(at(208, 87), 190, 190, 196));  // bezel
     const std::uint32_t glass = at(230, 175);
     EXPECT_GT(int(glass & 255), int(glass >> 16) + 30);  // blue glass
+}
+
+TEST(Picture, FolderIconsOpenAndClosedDifferAndAreTransparentAround)
+{
+    for (const int size : {16, 20, 24, 32}) {
+        const Picture open = folderIcon(true, size);
+        const Picture closed = folderIcon(false, size);
+        ASSERT_EQ(open.width, size);
+        ASSERT_EQ(open.pixels.size(), std::size_t(size) * size);
+        EXPECT_TRUE(open.transparent && closed.transparent);
+        EXPECT_NE(open.pixels, closed.pixels) << size;
+        for (const Picture* icon : {&open, &closed}) {
+            EXPECT_EQ(icon->pixels.front() >> 24, 0u) << "a corner is not transparent at " << size;
+            const std::uint32_t middle = icon->pixels[std::size_t(size / 2) * size + size / 2];
+            EXPECT_EQ(middle >> 24, 255u) << "the folder has a hole at " << size;
+            EXPECT_GT(int(middle >> 16 & 255), int(middle & 255) + 40) << "not yellow at " << size;
+        }
+    }
+}
+
+TEST(Layout, LabelsGetTheRoomTheirTextNeeds)
+{
+    // A text of lineHeight pixels a line and width pixels on one line, which
+    // wraps into as many lines as the wrapping width goes into its width.
+    const auto text = [](int lineHeight, int width) {
+        return layout::TextSize{lineHeight, width,
+                                [=](int wrapWidth) { return lineHeight * ((width + wrapWidth - 1) / wrapWidth); }};
+    };
+    // In a parent of 300 by 200 pixels.
+    const struct {
+        const char* what;
+        layout::PixelBox box;
+        layout::TextSize size;
+        layout::LabelBox fitted;
+    } cases[] = {
+        {"one line, widened to its text", {10, 5, 150, 16}, text(15, 200), {{10, 5, 200, 16}, false}},
+        {"one line, never narrowed", {10, 5, 150, 16}, text(15, 50), {{10, 5, 150, 16}, false}},
+        {"one line, a line high", {10, 5, 150, 12}, text(15, 100), {{10, 5, 150, 15}, false}},
+        {"one line, no room: two lines", {10, 5, 150, 16}, text(15, 400), {{10, 5, 290, 30}, true}},
+        {"one line, no room: further left", {100, 180, 150, 16}, text(15, 210), {{90, 180, 210, 16}, false}},
+        {"one line, no room at all", {100, 180, 150, 16}, text(15, 400), {{0, 180, 300, 16}, false}},
+        {"wrapped, lines that fit", {10, 5, 100, 30}, text(15, 200), {{10, 5, 100, 30}, true}},
+        {"wrapped, widened until two lines fit", {10, 5, 100, 30}, text(15, 250), {{10, 5, 125, 30}, true}},
+        {"wrapped, full width, then taller", {10, 5, 100, 30}, text(15, 900), {{10, 5, 290, 60}, true}},
+        {"wrapped, up to the bottom edge", {10, 150, 100, 30}, text(15, 900), {{10, 150, 290, 50}, true}},
+        {"wrapped, never lowered", {10, 5, 100, 60}, text(15, 150), {{10, 5, 100, 60}, true}},
+    };
+    for (const auto& [what, box, size, fitted] : cases) {
+        const layout::LabelBox got = layout::fitLabel(box, size, 300, 200);
+        EXPECT_EQ(got.box, fitted.box) << what;
+        EXPECT_EQ(got.wraps, fitted.wraps) << what;
+    }
 }
 
 TEST(Layout, TwipsAtTheScreensResolution)

@@ -1,7 +1,14 @@
 #include "scratch.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <cstdlib>
 #include <random>
+#include <system_error>
 
 namespace {
 
@@ -44,3 +51,20 @@ ScratchDrive::~ScratchDrive()
     fs::remove_all(root_, ec);
 }
 #endif
+
+void ScratchDrive::writeSparse(const std::string& relative, const std::string& start, std::uint64_t size) const
+{
+    write(relative, start);
+    const fs::path file = path(relative);
+#ifdef _WIN32
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool grown = SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
+    CloseHandle(handle);
+#else
+    const bool grown = ::truncate(file.c_str(), static_cast<off_t>(size)) == 0;
+#endif
+    if (!grown)
+        throw std::system_error(std::make_error_code(std::errc::io_error), "cannot grow " + file.string());
+}

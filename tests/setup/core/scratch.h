@@ -5,6 +5,7 @@
 // RUK_DRIVE_C). On Windows the system's files live on the real drive C:; the
 // tests run in a throw-away Wine prefix, and each test removes what it made there.
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -38,6 +39,10 @@ public:
         std::ofstream(file, std::ios::binary) << bytes;
     }
 
+    // A file of size bytes that starts with start and holds zeros after it,
+    // without writing them: the file system leaves the rest as a hole.
+    void writeSparse(const std::string& relative, const std::string& start, std::uint64_t size) const;
+
     std::string read(const std::string& relative) const
     {
         std::ifstream in(path(relative), std::ios::binary);
@@ -46,11 +51,11 @@ public:
 
     bool exists(const std::string& relative) const { return fs::exists(path(relative)); }
 
-    // Names in the root that a pending file left behind ("ruk.txt.new…").
-    std::vector<std::string> strays() const
+    // Names in a folder, the root by default, that a pending file left behind ("ruk.txt.new…").
+    std::vector<std::string> strays(const std::string& folder = "") const
     {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(root_))
+        for (const auto& entry : fs::directory_iterator(root_ / setup::core::fsPath(folder)))
             if (setup::core::utf8Of(entry.path().filename()).find(".new") != std::string::npos)
                 found.push_back(setup::core::utf8Of(entry.path().filename()));
         return found;

@@ -12,10 +12,16 @@
 //   ui_probe rect TITLE              LEFT TOP RIGHT BOTTOM of the window on the screen
 //   ui_probe client TITLE            WIDTH HEIGHT of its client area
 //   ui_probe close TITLE             X Y of the window's close button
+//   ui_probe fits TITLE              the labels whose text does not show whole, one a line:
+//                                    "cut<TAB>TEXT<TAB>needs W H, has W H" when the text in its
+//                                    font, on one line or wrapped at the label's width, is larger
+//                                    than the label, "clipped<TAB>TEXT" when the window cuts off
+//                                    part of the label (a label wholly outside the window is hidden)
 //   ui_probe settext TITLE CLASS T   sets the text of the first control of that class (\uXXXX in T
 //                                    stands for that character)
 // Classes are given in lower case. Texts are UTF-8.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -25,8 +31,11 @@
 #include <string>
 #include <vector>
 
+#include "core/layout.h"
 #include "core/text.h"
+#include "formkit.h"
 
+namespace layout = setup::core::layout;
 using setup::core::narrow;
 
 namespace {
@@ -115,14 +124,16 @@ void dumpItems(HWND list)
     }
 }
 
-// The centre of the points of the caption where the window says its close button is.
+// The centre of the points of the caption where the window says its close
+// button is, asked at every third point (each question goes to setup's
+// process and back, which takes its time).
 bool closeButton(HWND window, POINT& centre)
 {
     RECT r;
     GetWindowRect(window, &r);
     long sumX = 0, sumY = 0, hits = 0;
-    for (int y = r.top; y < r.top + 40 && y < r.bottom; ++y)
-        for (int x = r.right - 1; x > r.right - 60 && x >= r.left; --x)
+    for (int y = r.top; y < r.top + 40 && y < r.bottom; y += 3)
+        for (int x = r.right - 1; x > r.right - 60 && x >= r.left; x -= 3)
             if (SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
                 sumX += x;
                 sumY += y;
@@ -146,6 +157,44 @@ std::wstring unescape(const std::wstring& text)
         }
     }
     return out;
+}
+
+// The font of a label of setup's forms: its layout's, found by its text, else
+// the forms' default font. (A font handle of another process is no use here.)
+layout::Font fontOfLabel(const std::string& text)
+{
+    namespace l = layout;
+    for (const l::Control& label : {l::form1::Label1, l::form1::Label2, l::form1::LBLinico, l::form1::Label3,
+                                    l::form2::Label1, l::form2::Label2[0], l::form2::Label2[1], l::form3::Label1})
+        if (label.text == text)
+            return label.font.value_or(l::kDefaultFont);
+    return l::kDefaultFont;
+}
+
+void printCutLabels(HWND window)
+{
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    for (HWND control : controlsOf(window)) {
+        const LONG type = GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK;
+        const std::wstring text = textOf(control);
+        if (classOf(control) != L"static" || (type != SS_LEFT && type != SS_LEFTNOWORDWRAP) || text.empty())
+            continue;
+        RECT client, onScreen, inside;
+        GetClientRect(control, &client);
+        GetWindowRect(control, &onScreen);
+        // On one line, or wrapped at the label's width.
+        const layout::TextSize size = setup::win32::textSize(fontOfLabel(narrow(text)), narrow(text));
+        const bool wraps = type == SS_LEFT;
+        const int width = wraps ? 0 : size.width;
+        const int height = wraps ? size.wrappedHeight(client.right) : size.lineHeight;
+        if (width > client.right || height > client.bottom)
+            print(L"cut\t" + text + L"\tneeds " + std::to_wstring(width) + L" " + std::to_wstring(height) + L", has " +
+                  std::to_wstring(client.right) + L" " + std::to_wstring(client.bottom));
+        if (IntersectRect(&inside, &onScreen, &area) && !EqualRect(&inside, &onScreen))
+            print(L"clipped\t" + text);
+    }
 }
 
 enum class Wanted { Visible, Gone, Active };
@@ -220,6 +269,10 @@ int run(const std::vector<std::wstring>& args)
         print(std::to_wstring(centre.x) + L" " + std::to_wstring(centre.y));
         return 0;
     }
+    if (command == L"fits") {
+        printCutLabels(window);
+        return 0;
+    }
     if (command == L"settext" && args.size() == 5) {
         for (HWND control : controlsOf(window))
             if (classOf(control) == args[3]) {
@@ -243,7 +296,7 @@ int main()
     LocalFree(argv);
     const int status = run(args);
     if (status == 2)
-        std::fputs("usage: ui_probe titles | wait|gone|active TITLE SECONDS | dump|focus|rect|client|close TITLE | "
+        std::fputs("usage: ui_probe titles | wait|gone|active TITLE SECONDS | dump|focus|rect|client|close|fits TITLE | "
                    "settext TITLE CLASS TEXT\n",
                    stderr);
     return status;

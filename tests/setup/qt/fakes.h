@@ -88,13 +88,19 @@ inline int closeAllWindows()
     return visible;
 }
 
-// The one-line labels of form that cut off part of their text.
+// The labels of form that cut off part of their text: wider than a one-line
+// label, or more lines than a wrapping label holds.
 inline QStringList clippedLabels(const QWidget& form)
 {
     QStringList clipped;
-    for (const QLabel* label : form.findChildren<QLabel*>())
-        if (!label->wordWrap() && label->fontMetrics().horizontalAdvance(label->text()) > label->width())
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        const QFontMetrics metrics = label->fontMetrics();
+        const QRect needed = label->wordWrap()
+                                 ? metrics.boundingRect(QRect(0, 0, label->width(), 1 << 20), Qt::TextWordWrap, label->text())
+                                 : QRect(0, 0, metrics.horizontalAdvance(label->text()), metrics.height());
+        if (needed.width() > label->width() || needed.height() > label->height())
             clipped.append(label->objectName());
+    }
     return clipped;
 }
 

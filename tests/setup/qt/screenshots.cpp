@@ -1,8 +1,11 @@
-// Grabs the three forms of setup to PNG files, for the documentation:
-//   setup_screenshots <output folder>
-// It runs on any platform plugin (offscreen included) and sets up a scratch
-// drive C: holding a version file and an AutoCAD folder, so that the forms show
-// what a user sees during a first run.
+// Grabs the forms of setup to PNG files, for the documentation:
+//   setup_screenshots <output folder> [<form> <suffix>]
+// writes form1.png, form2.png and form3.png, or only <form><suffix>.png
+// (setup_screenshots docs form2 -144dpi). It runs on any platform plugin
+// (offscreen included), at the screen's resolution (QT_SCALE_FACTOR=1.5 for
+// 144 dpi), and sets up a scratch home folder with drive C: at ~/.ruk/C
+// holding a version file and an AutoCAD folder, so that the forms show what a
+// user sees during a first run.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -10,11 +13,12 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+#include <utility>
 
 #include "Form1.h"
 #include "Form2.h"
 #include "Form3.h"
-#include "platform/listboxes.h"
+#include "listboxes.h"
 #include "core/messages.h"
 #include "core/processstart.h"
 
@@ -52,10 +56,12 @@ bool save(QWidget& form, const QString& path)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        QTextStream(stderr) << "usage: setup_screenshots <output folder>\n";
+    if (argc != 2 && argc != 4) {
+        QTextStream(stderr) << "usage: setup_screenshots <output folder> [<form> <suffix>]\n";
         return 2;
     }
+    const QString only = argc == 4 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QString suffix = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(out);
 
@@ -65,8 +71,9 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "cannot create a scratch folder: " << scratch.errorString() << '\n';
         return 1;
     }
-    const QDir drive(scratch.filePath(QStringLiteral("C")));
-    qputenv("RUK_DRIVE_C", QFile::encodeName(drive.path()));
+    const QDir drive(scratch.filePath(QStringLiteral(".ruk/C")));
+    qputenv("HOME", QFile::encodeName(scratch.path()));
+    qunsetenv("RUK_DRIVE_C");
     const QString autocad = drive.filePath(QStringLiteral("AutoCAD 2004"));
     QDir().mkpath(autocad + QStringLiteral("/Support"));
     writeFile(autocad + QStringLiteral("/acad.exe"), "");
@@ -79,11 +86,13 @@ int main(int argc, char* argv[])
     splash.Timer1->stop();
     setup::Form2 wizard(boxes);
     wizard.Text1->setText(QStringLiteral("C:\\AutoCAD 2004\\acad.exe"));
-    setup::Form3 locator(wizard, boxes, {"/"});
+    setup::Form3 locator(wizard, boxes);
     locator.File1->setCurrentRow(0);
 
-    const bool ok = save(splash, out + QStringLiteral("/form1.png")) &&
-                    save(wizard, out + QStringLiteral("/form2.png")) &&
-                    save(locator, out + QStringLiteral("/form3.png"));
+    bool ok = true;
+    const std::pair<QString, QWidget*> forms[] = {{"form1", &splash}, {"form2", &wizard}, {"form3", &locator}};
+    for (const auto& [name, form] : forms)
+        if (only.isEmpty() || only == name)
+            ok = save(*form, out + "/" + name + suffix + ".png") && ok;
     return ok ? 0 : 1;
 }

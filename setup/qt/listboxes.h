@@ -1,19 +1,26 @@
 #pragma once
 
+#include <vector>
+
 #include <QListWidget>
 #include <QString>
 
+#include "core/locator.h"
+
 namespace setup::platform {
 
-// A folder list: the folders from the root down to the current path, each one
-// indented a step further, then the subfolders of the current path. Activating
-// an entry (double click or Enter) asks for that folder through openRequested;
-// the owner decides and calls setPath.
+// A folder list: the folders from the drive's root down to the current path,
+// each one indented a step further under an open folder's icon, then the
+// subfolders of the current path under a closed one. Activating an entry
+// (double click or Enter) asks for that folder through openRequested; the
+// owner decides and calls setPath.
 class DirList : public QListWidget {
     Q_OBJECT
 public:
     explicit DirList(QWidget* parent = nullptr);
 
+    // The drives whose roots the list starts at (the one that holds the path).
+    void setDrives(std::vector<core::Drive> drives);
     QString path() const { return path_; }
     // Lists path and emits Change. A folder that cannot be read leaves the list
     // as it was and returns false.
@@ -24,6 +31,7 @@ signals:
     void openRequested(const QString& path);
 
 private:
+    std::vector<core::Drive> drives_;
     QString path_;
 };
 

@@ -1,5 +1,6 @@
 #include "formkit.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -16,13 +17,58 @@ QScreen& screenOf(const QWidget& widget)
     return screen ? *screen : *QGuiApplication::primaryScreen();
 }
 
-void widenToText(QLabel& label)
+// The top left corner of a window of this size in the middle of area.
+QPoint centredOn(const QRect& area, const QSize& size)
 {
-    const int needed = label.fontMetrics().horizontalAdvance(label.text());
-    const int room = label.parentWidget()->width() - label.x();
-    if (needed > label.width())
-        label.resize(qMax(label.width(), qMin(needed, room)), label.height());
+    return area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);
 }
+
+// The room the label's text needs, by the rule both front ends follow.
+void fitToText(QLabel& label)
+{
+    const QFontMetrics metrics = label.fontMetrics();
+    const QString text = label.text();
+    const core::layout::TextSize size{
+        metrics.lineSpacing(), metrics.horizontalAdvance(text), [metrics, text](int width) {
+            return metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text).height();
+        }};
+    const QRect box = label.geometry();
+    const QWidget& parent = *label.parentWidget();
+    const core::layout::LabelBox fitted = core::layout::fitLabel({box.x(), box.y(), box.width(), box.height()}, size,
+                                                                 parent.width(), parent.height());
+    label.setWordWrap(fitted.wraps);
+    label.setGeometry(fitted.box.left, fitted.box.top, fitted.box.width, fitted.box.height);
+}
+
+// Keeps a form's frame, title bar included, in the middle of its screen: the
+// form is placed before it has a frame, and the window manager adds the frame
+// around it. Once the frame is there, the form moves so that the frame is
+// centred, as on Windows, and this watcher goes.
+class FrameCentring final : public QObject {
+public:
+    explicit FrameCentring(QWidget& form) : QObject(&form), form_(form) { form.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Show)
+            centreFrame();
+        return false;
+    }
+
+private:
+    void centreFrame()
+    {
+        const QRect frame = form_.frameGeometry();
+        if (frame.size() == form_.size() || !frame.contains(form_.geometry()))
+            return;  // no frame yet, or one still being made
+        form_.removeEventFilter(this);
+        form_.move(centredOn(screenOf(form_).availableGeometry(), frame.size()));
+        deleteLater();
+    }
+
+    QWidget& form_;
+};
 
 }  // namespace
 
@@ -64,8 +110,8 @@ void setUpForm(QWidget& form, const core::layout::Form& layout)
     form.setFont(arial(core::layout::kDefaultFont));
     const QSize size(twipsToPixels(layout.width, form), twipsToPixels(layout.height, form));
     form.setFixedSize(size);
-    const QRect available = screenOf(form).availableGeometry();
-    form.move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+    form.move(centredOn(screenOf(form).availableGeometry(), size));
+    new FrameCentring(form);
 }
 
 QFont arial(const core::layout::Font& font)
@@ -83,9 +129,7 @@ QLabel* makeLabel(QWidget* parent, const core::layout::Control& layout)
     label->setText(qt(layout.text));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     placed(label, layout);
-    label->setWordWrap(label->height() >= 2 * label->fontMetrics().lineSpacing());
-    if (!label->wordWrap())
-        widenToText(*label);
+    fitToText(*label);
     return label;
 }
 

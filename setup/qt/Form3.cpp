@@ -3,23 +3,23 @@
 #include <filesystem>
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 
 #include "Form2.h"
 #include "core/messages.h"
 #include "core/nativepath.h"
 #include "formkit.h"
-#include "platform/listboxes.h"
+#include "listboxes.h"
 
 namespace setup {
 
 namespace layout = core::layout::form3;
 
-Form3::Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<std::string> drives)
+Form3::Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<core::Drive> drives)
     : QWidget(&wizard, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
       wizard_(wizard), boxes_(boxes), drives_(std::move(drives))
@@ -28,16 +28,15 @@ Form3::Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<std::string> 
 
     Label1 = makeLabel(this, layout::Label1);
     Drive1 = placed(new QComboBox(this), layout::Drive1);
-    for (const std::string& drive : drives_)
-        Drive1->addItem(qt(drive));
+    for (const core::Drive& drive : drives_)
+        Drive1->addItem(qt(drive.name));
     Dir1 = placed(new platform::DirList(this), layout::Dir1);
+    Dir1->setDrives(drives_);
     File1 = placed(new platform::FileList(this), layout::File1);
     File1->setPattern(qt(core::kExecutable));
     Command1 = makeButton(this, layout::Command1);
     Command2 = makeButton(this, layout::Command2);
     setup::setTabOrder({Drive1, Dir1, File1, Command1, Command2});
-    // Escape leaves the dialog as "&Salir" does.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &Form3::Command2_Click);
 
     // The three lists open on the current drive and folder, each on its own.
     const QString current = qt(core::utf8Of(std::filesystem::current_path()));
@@ -54,9 +53,12 @@ Form3::Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<std::string> 
 
 void Form3::Drive1_Change()
 {
-    const QString drive = Drive1->currentText();
-    if (!Dir1->setPath(drive)) {
-        core::warn(boxes_, core::unreadableDrive(utf8(drive)));
+    const int index = Drive1->currentIndex();
+    if (index < 0 || std::size_t(index) >= drives_.size())
+        return;
+    const core::Drive& drive = drives_[std::size_t(index)];
+    if (!Dir1->setPath(qt(drive.root))) {
+        core::warn(boxes_, core::unreadableDrive(drive.name));
         selectDriveOf(Dir1->path());
     }
 }
@@ -86,10 +88,18 @@ void Form3::openFolder(const QString& path)
         core::warn(boxes_, core::unreadableFolder(utf8(path)));
 }
 
+void Form3::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        Command2_Click();
+    else
+        QWidget::keyPressEvent(event);
+}
+
 void Form3::selectDriveOf(const QString& path)
 {
     const QSignalBlocker quiet(Drive1);
-    Drive1->setCurrentIndex(Drive1->findText(qt(core::driveOf(utf8(path), drives_))));
+    Drive1->setCurrentIndex(drives_.empty() ? -1 : int(core::driveOf(utf8(path), drives_)));
 }
 
 }  // namespace setup

@@ -1,11 +1,15 @@
 // setup: the splash of RUK - 3. It starts AutoCAD from the stored path, or runs
 // the first-run wizard when there is no usable path yet.
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "Form1.h"
-#include "platform/messagebox.h"
+#include "prismpicture.h"
+#include "messagebox.h"
 #include "core/processstart.h"
 #include "setup_help.h"
 
@@ -21,7 +25,18 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    QApplication app(argc, argv);
+    // The windows' class (WM_CLASS, Wayland's application id) is "ruk3-setup"
+    // whatever the program is called, as the desktop entry expects: X11 takes
+    // its instance name from -name, its class name from the application name.
+    std::vector<char*> arguments(argv, argv + argc);
+    char nameOption[] = "-name";
+    char name[] = "ruk3-setup";
+    arguments.insert(arguments.end(), {nameOption, name, nullptr});
+    int count = argc + 2;
+    QApplication::setApplicationName(QString::fromLatin1(name));
+    QApplication::setDesktopFileName(QString::fromLatin1(name));
+    QApplication app(count, arguments.data());
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(setup::prismIcon())));
     setup::platform::QtMessageBoxes boxes;
     setup::core::SystemProcessStarter starter;
 

@@ -36,17 +36,17 @@ Control* placed(Control* control, const core::layout::Control& layout)
 void setTabOrder(std::initializer_list<QWidget*> controls);
 
 // Gives a form its caption, its default font and a fixed client area of the
-// layout's size, centred on its screen.
+// layout's size. The form is centred on its screen, and once the window
+// manager has framed it, so is its frame.
 void setUpForm(QWidget& form, const core::layout::Form& layout);
 
 // Arial (Liberation Sans through fontconfig) at a layout's size and weight.
 QFont arial(const core::layout::Font& font);
 
-// A plain-text label from its layout entry. A label high enough for two lines
-// wraps its text at its width. A one-line label whose text runs wider than its
-// box (the fonts here are not quite as narrow as the ones the layout was drawn
-// with) is widened to the text's width, up to its parent's right edge, so that
-// none of it is cut off.
+// A plain-text label from its layout entry, in a box that shows all of its
+// text, by the rule both front ends follow (core::layout::fitLabel): a label
+// high enough for two lines wraps its text, a lower one shows one line, and
+// either grows as far as its text needs.
 QLabel* makeLabel(QWidget* parent, const core::layout::Control& layout);
 
 // A command button from its layout entry. Enter or keypad Enter presses it

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QLabel>
@@ -33,6 +34,8 @@ enum class Kind {
     ReadError,     // opens, but its read fails (a link to /proc/self/mem)
     NoPermission,  // mode 000; root reads it all the same, so only without root
     Dangling,      // a symbolic link to nothing
+    Fifo,          // a FIFO that nobody writes to
+    EndlessDevice, // a symbolic link to /dev/zero
 };
 
 // Why a kind of file cannot be made here; none when it can.
@@ -60,6 +63,12 @@ void put(const ScratchDrive& c, const QString& name, Kind kind, const QByteArray
         break;
     case Kind::Dangling:
         QVERIFY(QFile::link(c.path("nowhere"), c.path(name)));
+        break;
+    case Kind::Fifo:
+        QCOMPARE(::mkfifo(QFile::encodeName(c.path(name)).constData(), 0600), 0);
+        break;
+    case Kind::EndlessDevice:
+        QVERIFY(QFile::link("/dev/zero", c.path(name)));
         break;
     }
 }
@@ -146,7 +155,8 @@ void BadFilesTest::pathFile_crashesLaunchesGarbageOrHidesTheProblem_data()
     const QString noPath = QString::fromUtf8("El archivo c:\\ruk.txt no contiene la ruta de AutoCAD.");
     const QString unreadable = QString::fromUtf8("No se puede leer el archivo c:\\ruk.txt.");
     // A stored program that does not exist opens the wizard without a word,
-    // as when AutoCAD was moved: binary bytes and over-long lines end there.
+    // as when AutoCAD was moved: binary bytes end there. A first line longer
+    // than 32 KiB is no path; a FIFO or a device is not waited for nor read.
     QTest::newRow("missing") << Kind::Missing << QByteArray() << "";
     // A link to nothing is there but cannot be opened: the warning says so.
     QTest::newRow("dangling link") << Kind::Dangling << QByteArray() << unreadable;
@@ -154,7 +164,10 @@ void BadFilesTest::pathFile_crashesLaunchesGarbageOrHidesTheProblem_data()
     QTest::newRow("only a line end") << Kind::Bytes << QByteArray("\r\n") << noPath;
     QTest::newRow("binary") << Kind::Bytes << QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\xff\xfe\x80", 12) << "";
     QTest::newRow("NUL first") << Kind::Bytes << QByteArray("\x00" "C:\\a\\acad.exe\r\n", 16) << "";
-    QTest::newRow("one MiB line") << Kind::Bytes << QByteArray(1 << 20, 'a') << "";
+    QTest::newRow("32 KiB line") << Kind::Bytes << QByteArray(32 * 1024, 'a') << "";
+    QTest::newRow("one MiB line") << Kind::Bytes << QByteArray(1 << 20, 'a') << unreadable;
+    QTest::newRow("FIFO") << Kind::Fifo << QByteArray() << unreadable;
+    QTest::newRow("/dev/zero") << Kind::EndlessDevice << QByteArray() << unreadable;
     QTest::newRow("read error") << Kind::ReadError << QByteArray() << unreadable;
     QTest::newRow("mode 000") << Kind::NoPermission << QByteArray("C:\\a\\acad.exe\r\n") << unreadable;
 }
@@ -204,7 +217,9 @@ void BadFilesTest::versionFile_copiesOnGarbageOrCrashes_data()
                                << QString::fromLatin1("\xef\xbb\xbfWINDOWS XP") << "";
     QTest::newRow("UTF-16") << Kind::Bytes << QByteArray("\xff\xfeW\x00X\x00P\x00\r\x00\n\x00", 12)
                             << QString::fromLatin1("\xff\xfeW\x00X\x00P\x00", 8) << "";
-    QTest::newRow("one MiB line") << Kind::Bytes << QByteArray(1 << 20, 'W') << QString(1 << 20, 'W') << "";
+    QTest::newRow("one MiB line") << Kind::Bytes << QByteArray(1 << 20, 'W') << "" << "";
+    QTest::newRow("FIFO") << Kind::Fifo << QByteArray() << "" << "";
+    QTest::newRow("/dev/zero") << Kind::EndlessDevice << QByteArray() << "" << "";
     QTest::newRow("read error") << Kind::ReadError << QByteArray() << "" << "";
     QTest::newRow("mode 000") << Kind::NoPermission << QByteArray("WINDOWS XP\r\n") << "" << "";
 }

@@ -1,13 +1,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
 #include "Form2.h"
 #include "Form3.h"
 #include "fakes.h"
-#include "platform/listboxes.h"
+#include "listboxes.h"
+#include "messagebox.h"
 
 using setup::Form2;
 using setup::Form3;
@@ -31,6 +33,9 @@ private slots:
     void salir_changesText1();
     void driveChange_listsNotRefreshed();
     void unreadableDriveOrFolder_dialogUnusable();
+    void mappedDrives_cannotBeReached();
+    void escapeOnOpenDriveList_closesTheLocator();
+    void refusalBox_narrowerThanItsTitle();
 
 private:
     void choose(const QString& folder, int row);
@@ -54,9 +59,10 @@ void Form3Test::init()
     boxes_.messages.clear();
     wizard_ = new Form2(boxes_);
     wizard_->Text1->setText("typed by the user");
-    locator_ = new Form3(*wizard_, boxes_,
-                         {driveA_.path().toStdString(), driveB_.path().toStdString(),
-                          (driveA_.path() + "/not-mounted").toStdString()});
+    std::vector<setup::core::Drive> drives;
+    for (const QString& root : {driveA_.path(), driveB_.path(), driveA_.path() + "/not-mounted"})
+        drives.push_back({root.toStdString(), root.toStdString(), root.toStdString()});
+    locator_ = new Form3(*wizard_, boxes_, drives);
     wizard_->show();
     locator_->show();
 }
@@ -153,6 +159,69 @@ void Form3Test::unreadableDriveOrFolder_dialogUnusable()
     choose("AutoCAD 2004", 0);
     QTest::mouseClick(locator_->Command1, Qt::LeftButton);
     QVERIFY(wizard_->Text1->text().endsWith("/AutoCAD 2004/acad.exe"));
+}
+
+void Form3Test::mappedDrives_cannotBeReached()
+{
+    // Drive C: (the scratch drive), D: by its variable; the current folder is elsewhere.
+    c_.write("AutoCAD 2004/acad.exe", "");
+    c_.write(".hidden/x", "");
+    qputenv("RUK_DRIVE_D", QFile::encodeName(driveB_.path()));
+    Form3 locator(*wizard_, boxes_);
+    qunsetenv("RUK_DRIVE_D");
+    QStringList names;
+    for (int i = 0; i < locator.Drive1->count(); ++i)
+        names.append(locator.Drive1->itemText(i));
+    QCOMPARE(names.mid(0, 3), (QStringList{"C: (" + QDir(c_.path("")).absolutePath() + ")",
+                                           "D: (" + driveB_.path() + ")", "/"}));
+    QCOMPARE(locator.Drive1->currentText(), QString("/"));  // the current folder's
+
+    // C: opens at its own folder, named as on Windows; its folders below it.
+    locator.Drive1->setCurrentIndex(0);
+    QCOMPARE(locator.Dir1->path(), QDir(c_.path("")).absolutePath());
+    QStringList lines;
+    for (int i = 0; i < locator.Dir1->count(); ++i)
+        lines.append(locator.Dir1->item(i)->text());
+    QCOMPARE(lines, (QStringList{"C:\\", "AutoCAD 2004"}));
+    emit locator.Dir1->openRequested(c_.path("AutoCAD 2004"));
+    locator.File1->setCurrentRow(0);
+    QTest::mouseClick(locator.Command1, Qt::LeftButton);
+    QCOMPARE(wizard_->Text1->text(), c_.path("AutoCAD 2004") + "/acad.exe");
+    QVERIFY(boxes_.messages.isEmpty());
+}
+
+void Form3Test::escapeOnOpenDriveList_closesTheLocator()
+{
+    locator_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(locator_));
+    locator_->Drive1->setFocus();
+    locator_->Drive1->showPopup();
+    QWidget* list = locator_->Drive1->view();
+    QTRY_VERIFY(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTRY_VERIFY(!list->isVisible());
+    QVERIFY(locator_->isVisible());
+    // Escape once more, with the list closed, leaves the locator as "&Salir" does.
+    QTest::keyClick(locator_->Drive1, Qt::Key_Escape);
+    QVERIFY(!locator_->isVisible());
+    QCOMPARE(wizard_->Text1->text(), QString("typed by the user"));
+}
+
+void Form3Test::refusalBox_narrowerThanItsTitle()
+{
+    // A window manager cuts a title that does not fit beside the window's icon
+    // and buttons: openbox needs about eight lines' height for them.
+    const std::unique_ptr<QMessageBox> box =
+        setup::platform::makeMessageBox("Ruta incorrecta", setup::core::Icon::Warning, "¡Atención!");
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    QVERIFY2(box->width() >= title.horizontalAdvance(QString::fromUtf8("¡Atención!")) + 8 * title.height(),
+             qPrintable(QString::number(box->width())));
+    QCOMPARE(box->windowTitle(), QString::fromUtf8("¡Atención!"));
+    QCOMPARE(box->text(), QString("Ruta incorrecta"));
 }
 
 QTEST_MAIN(Form3Test)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include <QWidget>
@@ -30,7 +29,7 @@ class Form3 : public QWidget {
     Q_OBJECT
 public:
     // drives: the entries of Drive1, the machine's drives unless a test gives others.
-    Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<std::string> drives = core::driveRoots());
+    Form3(Form2& wizard, core::MessageBoxes& boxes, std::vector<core::Drive> drives = core::listDrives());
 
     QLabel* Label1;
     QComboBox* Drive1;
@@ -45,13 +44,18 @@ public slots:
     void Command1_Click();
     void Command2_Click();
 
+protected:
+    // Escape leaves the dialog as "&Salir" does, once no control has taken
+    // it (an open drop-down list closes first).
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void openFolder(const QString& path);
     void selectDriveOf(const QString& path);
 
     Form2& wizard_;
     core::MessageBoxes& boxes_;
-    std::vector<std::string> drives_;
+    std::vector<core::Drive> drives_;
 };
 
 }  // namespace setup
