@@ -6,6 +6,8 @@
 # not change a floating-point result (the golden files and the stage probe
 # compare every output byte). Nothing is added without dpkg-buildflags, in the
 # Windows cross build or with RUK_DEBIAN_HARDENING=OFF.
+# RUK_HARDENED_BUILD is a generator expression: 1 in a build that has the flags.
+set(RUK_HARDENED_BUILD 0)
 option(RUK_DEBIAN_HARDENING "Compile and link the optimised builds with dpkg-buildflags' hardening" ON)
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
 if(NOT RUK_DEBIAN_HARDENING OR NOT DPKG_BUILDFLAGS OR NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR CMAKE_CROSSCOMPILING)
@@ -29,5 +31,6 @@ ruk_dpkg_buildflags(ldflags LDFLAGS)
 set(optimised "$<CONFIG:Release,RelWithDebInfo,MinSizeRel>")
 add_compile_options("$<${optimised}:${cppflags};${cxxflags}>")
 add_link_options("$<${optimised}:${ldflags}>")
+set(RUK_HARDENED_BUILD "${optimised}")
 string(JOIN " " shown ${cppflags} ${cxxflags} ${ldflags})
 message(STATUS "Hardening of the optimised builds (dpkg-buildflags): ${shown}")
