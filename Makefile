@@ -17,7 +17,13 @@ build: deps
 test: build
 	ctest --preset $(PRESET) -j 2
 
-demo: build
+# The demo needs kovra alone: only its tools are installed, and a build
+# directory that is not configured yet is configured without the tests and
+# without setup (so without GoogleTest and Qt); `make test` adds them.
+demo:
+	@scripts/install-deps.sh kovra
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake --preset $(PRESET) -DBUILD_TESTING=OFF -DRUK_BUILD_SETUP=OFF >/dev/null
+	env -u MAKEFLAGS -u MAKELEVEL cmake --build --preset $(PRESET) --target kovra -j 2
 	@scripts/demo.sh $(BUILD)
 
 # Not part of `make test`: kovra against PROJ, `make bench [N=points]`.

@@ -3,8 +3,10 @@
 # missing. Installing needs root; without it the script names what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation
-          dpkg-dev file lintian desktop-file-utils man-db bsdextrautils)
+kovra=(cmake make g++)
+packages=("${kovra[@]}" libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation
+          dpkg-dev file lintian desktop-file-utils man-db groff-base bsdextrautils)
+# `install-deps.sh kovra` installs only what building kovra needs (`make demo`).
 # Extra groups: `install-deps.sh fuzz` adds clang and its fuzzing runtime, for the
 # libFuzzer targets; `install-deps.sh bench` adds PROJ, pyproj and numpy, the peers
 # `make bench` compares kovra with; `install-deps.sh windows` adds the mingw-w64
@@ -13,6 +15,7 @@ packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
 # manager and the tools that drive and photograph setup.exe's windows.
 for group in "$@"; do
   case $group in
+    kovra) packages=("${kovra[@]}") ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(proj-bin proj-data python3-pyproj python3-numpy time) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox xdotool imagemagick) ;;

@@ -17,11 +17,11 @@ int main(int argc, char* argv[])
 {
     // Answered before QApplication exists, which needs a display.
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(help::kText, stdout);  // the text of the manual page setup(1)
+        std::fputs(help::kText, stdout);  // the text of the manual page ruk3-setup(1)
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("setup " RUK_VERSION);
+        std::puts("ruk3-setup " RUK_VERSION);  // the name it is installed under
         return 0;
     }
 

@@ -64,7 +64,7 @@ int runForms()
 int main(int argc, char* argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
-        return answer(help::kText);  // the text of the manual page setup(1)
+        return answer(help::kText);  // the manual page ruk3-setup(1), under the name setup
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return answer("setup " RUK_VERSION "\n");
 

@@ -83,7 +83,7 @@ std::string encoded(const ntv2::Grid& grid)
 std::string manyPoints(int n)
 {
     std::string text = kHeader;
-    for (int i = 1; i <= n; ++i) text += "P" + std::to_string(i) + " " + std::to_string(440000 + i % 500) + " 4470000 x\r\n";
+    for (int i = 1; i <= n; ++i) text += 'P' + std::to_string(i) + " " + std::to_string(440000 + i % 500) + " 4470000 x\r\n";
     return text;
 }
 
@@ -251,7 +251,7 @@ TEST(Battery, HugeRecordsCostNoMemoryAndEndTheRun)
     // 256 MiB of address space; the sanitizers need far more address space, so
     // there 50 MB and no limit.
     const std::size_t size = sanitized() ? 50u << 20 : 300u << 20;
-    const ChildOptions limit{.addressSpace = sanitized() ? 0 : 256ULL << 20};
+    const ChildOptions limit{.addressSpace = sanitized() ? 0 : 256ULL << 20, .environment = {}};
     for (const bool asHeader : {false, true}) {
         SCOPED_TRACE(asHeader ? "as the header" : "as a record");
         Bench bench;

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# check_help.sh PROGRAM PAGE VERSION
+# check_help.sh PROGRAM NAME PAGE VERSION
 #
-# The --help text of PROGRAM must say what its manual page PAGE says, as `man`
-# renders it: the same words in the same order, with the three changes that
-# man/man2help.cmake makes (no NAME section, "usage:" before the SYNOPSIS lines,
-# no DESCRIPTION heading). The page must render without groff warnings, the
-# help must fit 79 columns, and both options must work without a display.
+# The --help text of PROGRAM, installed as NAME, must say what its manual page
+# PAGE says, as `man` renders it: the same words in the same order, with the
+# three changes that man/render_help.sh makes (no NAME section, "usage:" before
+# the SYNOPSIS lines, no DESCRIPTION heading). The page must render without
+# groff warnings, the help must fit 79 columns, and both options must work
+# without a display and name the program NAME.
 # Exit 77 (skipped) when man or col is missing.
 set -euo pipefail
-program=$1 page=$2 version=$3
-name=$(basename "$program")
+program=$1 name=$2 page=$3 version=$4
 
 for tool in man col; do
   command -v "$tool" >/dev/null || { echo "SKIP: '$tool' is not installed (Debian: man-db, bsdextrautils)"; exit 77; }

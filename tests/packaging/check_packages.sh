@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# check_packages.sh BUILD_DIR SOURCE_DIR VERSION WITH_SETUP
+# check_packages.sh BUILD_DIR SOURCE_DIR VERSION WITH_SETUP HARDENED
 #
 # Makes the Debian packages of the build with CPack, into a scratch folder, and
 # checks them as a user would meet them: each holds its files and no more than
-# the split allows (kovra without Qt), the programs run from the extracted
-# tree, kovra converts the bundled samples with the bundled demo grid to the
-# golden outputs, the manual pages and the desktop entry are valid, the icons
-# have their sizes, and lintian reports no error. Exit 77 (skipped) when a
-# Debian packaging tool is missing.
+# the split allows (kovra without Qt), the launcher is installed as ruk3-setup,
+# the programs run from the extracted tree and carry no RUNPATH, kovra converts
+# the bundled samples with the bundled demo grid to the golden outputs, the
+# manual pages and the desktop entry are valid, the icons have their sizes, and
+# lintian (pedantic) reports no error, nor any missing hardening when HARDENED
+# is 1 (a build with Debian's hardening flags; not the sanitizer builds). Exit
+# 77 (skipped) when a Debian packaging tool is missing.
 set -euo pipefail
-build=$1 source=$2 version=$3 with_setup=$4
+build=$1 source=$2 version=$3 with_setup=$4 hardened=$5
 
-for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate file; do
+for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate file readelf; do
   command -v "$tool" >/dev/null || {
-    echo "SKIP: '$tool' is not installed (Debian: dpkg-dev, lintian, desktop-file-utils, file)"; exit 77; }
+    echo "SKIP: '$tool' is not installed (Debian: dpkg-dev, lintian, desktop-file-utils, file, binutils)"; exit 77; }
 done
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -45,7 +47,7 @@ has_files() {  # DEB FILE...: the package holds each FILE
 has_files "$kovra_deb" usr/bin/kovra usr/share/man/man1/kovra.1.gz usr/share/ruk3/mirtaxo.gsb \
   usr/share/ruk3/ed50_sample.txt usr/share/ruk3/etrs89_sample.txt \
   usr/share/doc/kovra/copyright usr/share/doc/kovra/changelog.Debian.gz
-grep -q -e '^usr/bin/setup$' -e '^usr/share/icons/' "$tmp/list" && fail "the kovra package holds setup's files"
+grep -q -e '^usr/bin/ruk3-setup$' -e '^usr/share/icons/' "$tmp/list" && fail "the kovra package holds setup's files"
 kovra_depends=$(dpkg-deb -f "$kovra_deb" Depends)
 [[ $kovra_depends == *libc6* ]] || fail "kovra's dependencies were not found by dpkg-shlibdeps: '$kovra_depends'"
 [[ $kovra_depends == *qt* || $kovra_depends == *fonts* ]] && fail "kovra depends on the launcher's libraries: '$kovra_depends'"
@@ -54,6 +56,10 @@ mkdir "$tmp/root"
 dpkg -x "$kovra_deb" "$tmp/root"
 bin=$tmp/root/usr/bin data=$tmp/root/usr/share/ruk3
 [ "$("$bin/kovra" --version)" = "kovra $version" ] || fail "the packaged kovra does not say 'kovra $version'"
+no_runpath() {  # PROGRAM: it finds its libraries in the system's folders alone
+  ! readelf -d "$1" | grep -E 'R(UN)?PATH' || fail "$(basename "$1") carries a library search path"
+}
+no_runpath "$bin/kovra"
 
 # The bundled samples with the bundled grid, in a working folder of their own.
 mkdir "$tmp/work"
@@ -74,13 +80,16 @@ if [ "$with_setup" = ON ]; then
   done
   icons=()
   for size in 16 32 48 64 128 256; do icons+=("usr/share/icons/hicolor/${size}x$size/apps/ruk3-setup.png"); done
-  has_files "$setup_deb" usr/bin/setup usr/share/man/man1/setup.1.gz usr/share/applications/ruk3-setup.desktop \
-    usr/share/doc/ruk3-setup/copyright "${icons[@]}"
-  grep -q -e '^usr/bin/kovra$' -e '^usr/share/ruk3/' "$tmp/list" && fail "the ruk3-setup package holds kovra's files"
+  has_files "$setup_deb" usr/bin/ruk3-setup usr/share/man/man1/ruk3-setup.1.gz \
+    usr/share/applications/ruk3-setup.desktop usr/share/doc/ruk3-setup/copyright "${icons[@]}"
+  # Under its own name only: "setup" is too generic a name for /usr/bin.
+  grep -q -e '^usr/bin/kovra$' -e '^usr/share/ruk3/' -e '^usr/bin/setup$' -e '/man1/setup\.' "$tmp/list" &&
+    fail "the ruk3-setup package holds kovra's files or a program named setup"
 
   dpkg -x "$setup_deb" "$tmp/root"
-  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/setup" --version)" = "setup $version" ] ||
-    fail "the packaged setup does not say 'setup $version' without a display"
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/ruk3-setup" --version)" = "ruk3-setup $version" ] ||
+    fail "the packaged ruk3-setup does not say 'ruk3-setup $version' without a display"
+  no_runpath "$bin/ruk3-setup"
   for icon in "${icons[@]}"; do
     size=${icon#usr/share/icons/hicolor/}; size=${size%%/*}
     file -b "$tmp/root/$icon" | grep -q "^PNG image data, ${size/x/ x }," || fail "$icon is not a $size PNG"
@@ -88,9 +97,10 @@ if [ "$with_setup" = ON ]; then
   entry=$tmp/root/usr/share/applications/ruk3-setup.desktop
   desktop-file-validate "$entry" || fail "desktop-file-validate rejects the desktop entry"
   grep -qx 'Name=RUK - 3' "$entry" || fail "the desktop entry is not named 'RUK - 3'"
-  grep -qx 'Exec=setup' "$entry" || fail "the desktop entry does not start setup"
+  grep -qx 'Exec=ruk3-setup' "$entry" || fail "the desktop entry does not start ruk3-setup"
   grep -qx 'Icon=ruk3-setup' "$entry" || fail "the desktop entry does not show the packaged icon"
-  pages+=("$tmp/root/usr/share/man/man1/setup.1.gz")
+  grep -qx 'StartupWMClass=ruk3-setup' "$entry" || fail "the desktop entry does not name the windows' class"
+  pages+=("$tmp/root/usr/share/man/man1/ruk3-setup.1.gz")
 fi
 
 if command -v man >/dev/null; then
@@ -101,8 +111,14 @@ if command -v man >/dev/null; then
   done
 fi
 
-# Warnings are shown; an error fails the test.
-lintian --fail-on error --tag-display-limit 0 "${debs[@]}" 2>&1 | grep -v 'running with root privileges' |
-  tee "$tmp/lintian" || true
+# Warnings, notes and pedantic notes are shown; an error, or in a hardened build
+# a missing hardening feature (hardening-no-bindnow, ...), fails the test.
+lintian --pedantic --display-info --fail-on error --tag-display-limit 0 "${debs[@]}" 2>&1 |
+  grep -v 'running with root privileges' | tee "$tmp/lintian" || true
 grep -q '^E: ' "$tmp/lintian" && fail "lintian reports errors"
-echo "packages: $(cd "$tmp/out" && ls ./*.deb | tr '\n' ' ')- lintian: no error"
+if [ "$hardened" = 1 ]; then
+  grep -q ' hardening-' "$tmp/lintian" && fail "lintian finds a hardening feature missing"
+  echo "packages: $(cd "$tmp/out" && ls ./*.deb | tr '\n' ' ')- lintian: no error, hardened"
+else
+  echo "packages: $(cd "$tmp/out" && ls ./*.deb | tr '\n' ' ')- lintian: no error (this build type has no hardening flags)"
+fi
