@@ -161,7 +161,7 @@ TEST(Battery, BytesAndLineEnds)
         // Text saved as UTF-16 is refused before anything is written.
         {"UTF-16 with a byte order mark", std::string("\xff\xfeU\0T\0M\0 \0E\0D\0" "5\0" "0\0\r\0\n\0", 22), 2,
          message("in.txt is UTF-16 text: save it as ANSI or UTF-8"), std::nullopt},
-        {"big-endian UTF-16", std::string("\xfe\xff\0U\0T\0M\0\r\0\n", 14), 2,
+        {"big-endian UTF-16", std::string("\xfe\xff\0U\0T\0M\0\r\0\n", 12), 2,
          message("in.txt is UTF-16 text: save it as ANSI or UTF-8"), std::nullopt},
         {"UTF-16 without a mark", std::string("U\0T\0M\0 \0H\0" "3\0" "0\0\r\0\n\0", 18), 2,
          message("in.txt is UTF-16 text: save it as ANSI or UTF-8"), std::nullopt},
