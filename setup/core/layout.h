@@ -118,6 +118,8 @@ inline constexpr Control Command2{"Command2", "Continuar >>", {3975, 3060, 1350,
 
 // The locator. Tab order: Drive1, Dir1, File1, Command1, Command2.
 namespace form3 {
+// "Explorardor", with its extra "r", is the caption the add-on's users know
+// this window by; it is kept as it is, not corrected to "Explorador".
 inline constexpr Form kForm{"Form3", "Explorardor RUK", 5805, 3480};
 inline constexpr Control Label1{"Label1",
                                 "Seleccione el archivo acad.exe de la carpeta de instalación de AutoCAD 2004",
