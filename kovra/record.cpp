@@ -180,9 +180,10 @@ RecordResult convertRecord(std::string_view record, const MessagePlace& place, c
     PointResult point = convertPoint(fields, run, grid);
     const bool farFromMeridian =
         point.line && std::fabs(degreesFromMeridian(point.sourceLongitude, run)) > kSeriesRangeDegrees;
-    // The common case, a complete record that converts without a remark.
+    // The common case, a complete record that converts without a remark. (A
+    // tab in the easting or northing makes it no number.)
     const bool plain = fields.northing && fields.eastingIsNumber && fields.northingIsNumber &&
-                       record.find('\t') == std::string_view::npos;
+                       fields.pointName.find('\t') == std::string_view::npos;
     if (plain && place.afterComma == 0 && !point.error && !point.extrapolated && !farFromMeridian) {
         result.line = std::move(point.line);
         return result;
