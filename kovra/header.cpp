@@ -25,15 +25,23 @@ bool isUtf16(const std::string& header)
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The characters that name the zone: the two after the first "H", or the
+// first two when the header has no "H".
+std::string zoneCharacters(const std::string& header)
+{
+    const std::size_t h = header.find('H');
+    return h == std::string::npos ? header.substr(0, 2) : header.substr(h + 1, 2);
+}
+
 // The warning about a zone that is not two digits from 01 to 60 right after
 // the first "H" (or, without one, at the start); empty when it is.
 std::string zoneWarning(const std::string& header, int16_t zone)
 {
-    const std::size_t h = header.find('H');
-    const std::string read = h == std::string::npos ? header.substr(0, 2) : header.substr(h + 1, 2);
+    const std::string read = zoneCharacters(header);
     if (read.size() == 2 && isDigit(read[0]) && isDigit(read[1]) && zone >= 1 && zone <= kHighestZone) return {};
-    const std::string where = h == std::string::npos ? "the header has no \"H\": the zone is read from its first two characters"
-                                                     : "the zone is read from the two characters after the first \"H\"";
+    const std::string where = header.find('H') == std::string::npos
+                                  ? "the header has no \"H\": the zone is read from its first two characters"
+                                  : "the zone is read from the two characters after the first \"H\"";
     return where + ", \"" + read + "\", as " + std::to_string(zone) +
            ": write it as two digits from 01 to 60 right after an \"H\", as in \"H30\"";
 }
@@ -51,9 +59,7 @@ std::optional<std::string> notAPointFile(const std::string& header, const std::s
 
 int16_t headerZone(const std::string& header)
 {
-    const size_t h = header.find('H');
-    const std::string digits = h == std::string::npos ? header.substr(0, 2) : header.substr(h + 1, 2);
-    return platform::roundToInteger<int16_t>(platform::numericValue(digits));
+    return platform::roundToInteger<int16_t>(platform::numericValue(zoneCharacters(header)));
 }
 
 RunSettings readHeader(const std::string& header, const std::string& inputName, platform::OutputFile& output)

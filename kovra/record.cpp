@@ -74,25 +74,22 @@ std::string quoted(std::string_view field)
     return text + "\"";
 }
 
-std::string valueText(std::string_view field)
-{
-    return platform::trimBlanks(platform::numberText(platform::numericPrefix(field).value));
-}
+std::string valueText(double value) { return platform::trimBlanks(platform::numberText(value)); }
 
 // What a field holds that the user should know: a tab, which separates
-// nothing, and what the tab hid from the output; or, for a coordinate, text
-// that is not wholly a number. Empty when nothing.
+// nothing, and what the tab hid from the output; or, for a coordinate (read
+// as value), text that is not wholly a number. Empty when nothing.
 std::string fieldRemark(const char* which, const std::optional<std::string_view>& field, bool isNumber,
-                        bool coordinate)
+                        std::optional<double> value)
 {
     if (!field) return {};
     const std::size_t tab = field->find('\t');
     if (tab == std::string_view::npos) {
-        return isNumber || !coordinate ? "" : std::string(which) + " " + quoted(*field) + " read as " + valueText(*field);
+        return isNumber || !value ? "" : std::string(which) + " " + quoted(*field) + " read as " + valueText(*value);
     }
     std::string what = std::string(which) + " " + quoted(*field) + " holds a tab, which does not separate fields";
-    if (!coordinate) return what;
-    what += ": read as " + valueText(*field);
+    if (!value) return what;
+    what += ": read as " + valueText(*value);
     const std::string hidden = platform::trimBlanks(field->substr(tab + 1));
     if (!hidden.empty()) what += "; " + quoted(hidden) + " after the tab is not in the output";
     return what;
@@ -105,9 +102,9 @@ std::vector<std::string> fieldWarnings(const MessagePlace& place, const PointLab
     std::vector<std::string> warnings;
     const std::optional<std::string_view> name =
         fields.pointName.empty() ? std::nullopt : std::optional(fields.pointName.substr(0, fields.pointName.size() - 1));
-    for (const std::string& what : {fieldRemark("the name", name, true, false),
-                                    fieldRemark("easting", fields.easting, fields.eastingIsNumber, true),
-                                    fieldRemark("northing", fields.northing, fields.northingIsNumber, true)})
+    for (const std::string& what : {fieldRemark("the name", name, true, std::nullopt),
+                                    fieldRemark("easting", fields.easting, fields.eastingIsNumber, fields.coordX),
+                                    fieldRemark("northing", fields.northing, fields.northingIsNumber, fields.coordY)})
         if (!what.empty()) warnings.push_back(place.warning(what + label.partOnly()));
     return warnings;
 }
@@ -178,8 +175,8 @@ RecordResult convertRecord(std::string_view record, const MessagePlace& place, c
     }
     const RecordFields& fields = *split;
     PointResult point = convertPoint(fields, run, grid);
-    const bool farFromMeridian =
-        point.line && std::fabs(degreesFromMeridian(point.sourceLongitude, run)) > kSeriesRangeDegrees;
+    const double fromMeridian = degreesFromMeridian(point.sourceLongitude, run);
+    const bool farFromMeridian = point.line && std::fabs(fromMeridian) > kSeriesRangeDegrees;
     // The common case, a complete record that converts without a remark. (A
     // tab in the easting or northing makes it no number.)
     const bool plain = fields.northing && fields.eastingIsNumber && fields.northingIsNumber &&
@@ -194,7 +191,7 @@ RecordResult convertRecord(std::string_view record, const MessagePlace& place, c
     if (point.extrapolated) result.messages.push_back(extrapolationWarning(place, label, *point.extrapolated));
     if (farFromMeridian)
         result.messages.push_back(
-            meridianWarning(place, label, degreesFromMeridian(point.sourceLongitude, run), fields.coordX, run.zone));
+            meridianWarning(place, label, fromMeridian, fields.coordX, run.zone));
     if (point.error) {
         result.messages.push_back(stageErrorText(place, label, *point.error));
     } else if (!label.note.empty()) {

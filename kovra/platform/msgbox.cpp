@@ -52,15 +52,17 @@ Route chooseRoute()
     return valid && GetFileType(handle) != FILE_TYPE_UNKNOWN ? Route::kStandardError : Route::kBox;
 }
 
-#endif
-
-}  // namespace
-
+// Whether a message is a warning: "in.txt:5: warning: ...", "warning: ...".
+// A point name holds no blank, so no error quotes ": warning: ".
 bool isWarning(const std::string& text)
 {
     return text.starts_with("warning: ") || text.find(": warning: ") != std::string::npos;
 }
 
+#endif
+
+// text with each byte below 0x20 but the tab, and 0x7f, written as \xNN: a
+// name from the input with an escape sequence must not drive the terminal.
 std::string withControlsEscaped(const std::string& text)
 {
     std::string shown;
@@ -77,6 +79,8 @@ std::string withControlsEscaped(const std::string& text)
     }
     return shown;
 }
+
+}  // namespace
 
 #ifdef _WIN32
 

@@ -22,11 +22,4 @@ void messageBox(const std::string& text);
 // shown here in one box, at the end of the run: how many, the first 20.
 void showGatheredWarnings();
 
-// Whether a message is a warning: "in.txt:5: warning: ...", "warning: ...".
-// A point name holds no blank, so no error quotes ": warning: ".
-bool isWarning(const std::string& text);
-
-// text with each byte below 0x20 but the tab, and 0x7f, written as \xNN.
-std::string withControlsEscaped(const std::string& text);
-
 }  // namespace platform

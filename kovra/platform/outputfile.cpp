@@ -12,6 +12,13 @@ namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 20;
 
+// The error of a failed open of the output: a missing folder is named as such.
+RunError outputOpenError(const std::string& path, int code)
+{
+    if (code == ENOENT && !path.empty()) return {kPathNotFound, "Path not found: " + path};
+    return sys::openError(path, code);
+}
+
 // A temporary file can take the place of the file at target.
 bool replaceable(const std::string& target, const sys::FileStatus& status)
 {
@@ -41,7 +48,7 @@ bool OutputFile::openTemporary(const std::string& path, const std::string& targe
     std::string temporary;
     fd_ = sys::createTemporaryBeside(target, temporary);
     if (fd_ < 0) {
-        if (errno == ENOENT) throw RunError(kPathNotFound, "Path not found: " + path);
+        if (errno == ENOENT) throw outputOpenError(path, errno);
         return false;
     }
     if (existing && !sys::takeOwnerAndMode(fd_, target)) {
@@ -64,8 +71,7 @@ void OutputFile::openDirectly(const std::string& path)
         if (errno != EINTR) break;
         throwIfInterrupted();
     }
-    if (errno == ENOENT) throw RunError(kPathNotFound, "Path not found: " + path);
-    throw sys::openError(path, errno);
+    throw outputOpenError(path, errno);
 }
 
 OutputFile::~OutputFile() { abandon(); }

@@ -67,7 +67,7 @@ FileStatus statusOf(const std::string& path)
     struct _stat64 info;
     if (_wstat64(win32::widen(path).c_str(), &info) != 0) return {};
     const int type = info.st_mode & _S_IFMT;
-    return {true, type == _S_IFREG, type == _S_IFDIR, false};
+    return {true, type == _S_IFREG, type == _S_IFDIR};
 }
 
 int openForReading(const std::string& path, bool)
@@ -103,7 +103,7 @@ FileStatus statusOf(const std::string& path)
 {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) return {};
-    return {true, S_ISREG(info.st_mode), S_ISDIR(info.st_mode), S_ISFIFO(info.st_mode)};
+    return {true, S_ISREG(info.st_mode), S_ISDIR(info.st_mode)};
 }
 
 int openForReading(const std::string& path, bool fifoAllowed)

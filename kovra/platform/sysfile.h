@@ -157,7 +157,6 @@ struct FileStatus {
     bool exists = false;
     bool regular = false;
     bool directory = false;
-    bool fifo = false;
 };
 FileStatus statusOf(const std::string& path);
 
