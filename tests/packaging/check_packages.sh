@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # check_packages.sh BUILD_DIR SOURCE_DIR VERSION WITH_SETUP HARDENED
 #
-# Makes the Debian packages of the build with CPack, into a scratch folder, and
-# checks them as a user would meet them: each holds its files and no more than
-# the split allows (kovra without Qt), the launcher is installed as ruk3-setup,
-# the programs run from the extracted tree and carry no RUNPATH, kovra converts
-# the bundled samples with the bundled demo grid to the golden outputs, the
-# manual pages and the desktop entry are valid, the icons have their sizes, and
-# lintian (pedantic) reports no error, nor any missing hardening when HARDENED
-# is 1 (a build with Debian's hardening flags; not the sanitizer builds). Exit
-# 77 (skipped) when a Debian packaging tool is missing.
+# Makes the Debian packages of the built tree with CPack, into a scratch folder
+# and without building anything, and checks them as a user would meet them:
+# each holds its files and no more than the split allows (kovra without Qt),
+# the launcher is installed as ruk3-setup, the programs run from the extracted
+# tree and carry no RUNPATH, kovra converts the bundled samples with the bundled
+# demo grid to the golden outputs, the manual pages and the desktop entry are
+# valid, the icons have their sizes, and lintian (pedantic) reports no error,
+# nor any missing hardening when HARDENED is 1 (a build with Debian's hardening
+# flags; not the sanitizer builds). Exit 77 (skipped) when a Debian packaging
+# tool is missing.
 set -euo pipefail
 build=$1 source=$2 version=$3 with_setup=$4 hardened=$5
 
@@ -21,13 +22,18 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# CPack runs the build's preinstall step, a no-op after the build; a make
-# above ctest must not hand it its job server.
-if ! env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL \
-    cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/out" >"$tmp/cpack.log" 2>&1; then
+# The packages are made of what has been built, and nothing is built here:
+# other tests run the programs meanwhile. Before it installs, CPack runs the
+# preinstall step of the generator its configuration names, and under Unix
+# Makefiles that step builds `all` (relinking, in a partly built tree, the
+# programs those tests are running). Ninja trees have no such step, so named
+# Ninja, CPack only installs; the packages hold the same files either way.
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/out" -D CPACK_CMAKE_GENERATOR=Ninja \
+    >"$tmp/cpack.log" 2>&1; then
   cat "$tmp/cpack.log" >&2
-  fail "cpack could not make the packages"
+  fail "cpack could not make the packages of the built tree (build it first)"
 fi
+grep -q 'preinstall' "$tmp/cpack.log" && fail "cpack ran the build's preinstall step, which builds"
 kovra_deb=$(echo "$tmp"/out/kovra_"$version"-1_*.deb)
 debs=("$kovra_deb")
 [ -f "$kovra_deb" ] || fail "no kovra_$version-1 package in: $(ls "$tmp/out")"

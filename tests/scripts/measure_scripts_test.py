@@ -72,7 +72,7 @@ class ProjectionRange(unittest.TestCase):
     def test_the_series_agree_with_the_exact_projection_only_near_the_meridian(self):
         # Within half a degree every series is exact to micrometres, so PROJ gets the
         # same ellipsoid, central meridian and units; at 6 degrees the inverse is off by
-        # the centimetres the README states (47 mm near 55 N).
+        # the centimetres docs/accuracy.md states (47 mm near 55 N).
         lat = np.radians(np.array([0.0, 20.0, 40.0, 60.0]))
         for series, datum in measure.SERIES:
             near = measure.errors(PROBE, series, datum, lat, np.radians(np.full(4, -0.5)))
