@@ -11,6 +11,7 @@
 #include "prismpicture.h"
 #include "messagebox.h"
 #include "core/processstart.h"
+#include "core/wizard.h"
 #include "setup_help.h"
 
 int main(int argc, char* argv[])
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QString::fromLatin1(name));
     QApplication app(count, arguments.data());
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(setup::prismIcon())));
+    setup::core::removeLeftoversOfEarlierRuns();
     setup::platform::QtMessageBoxes boxes;
     setup::core::SystemProcessStarter starter;
 

@@ -9,6 +9,7 @@
 #include "Form1.h"
 #include "core/processstart.h"
 #include "core/text.h"
+#include "core/wizard.h"
 #include "messageboxes.h"
 #include "setup_help.h"
 
@@ -71,6 +72,7 @@ int main(int argc, char* argv[])
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    setup::core::removeLeftoversOfEarlierRuns();
     setup::core::SystemProcessStarter starter;
     setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter);
     return runForms();

@@ -11,6 +11,7 @@
 #include "scratch.h"
 
 using namespace setup::core;
+using namespace std::string_literals;
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(Launch, StartsTheFirstLineOrHandsOverToTheWizard)
               "No se puede iniciar el programa   C:\\AutoCAD 2004\\acad.exe : permiso denegado");
 }
 
-TEST(Launch, AnUnusablePathFileIsReportedAndNothingStarts)
+TEST(Launch, AnUnusablePathFileIsReportedAndNothingStartsNotEvenAPathCutAtANul)
 {
     ScratchDrive c;
     RecordingStarter starter;
@@ -59,6 +60,14 @@ TEST(Launch, AnUnusablePathFileIsReportedAndNothingStarts)
     const Launch empty = launchStoredProgram(starter);
     EXPECT_EQ(empty.next, Launch::Next::Wizard);
     EXPECT_EQ(empty.warning, "El archivo c:\\ruk.txt no contiene la ruta de AutoCAD.");
+
+    // A NUL would end the path early: C:\ac is not the program the line names.
+    c.write("ruk.txt", "C:\\ac\0zz\\acad.exe\r\n"s);
+    const Launch cutShort = launchStoredProgram(starter);
+    EXPECT_EQ(cutShort.next, Launch::Next::Wizard);
+    EXPECT_EQ(cutShort.warning, "No se puede leer el archivo c:\\ruk.txt.");
+    c.write("windows.ruk", "WINDOWS XP\0 or not\r\n"s);
+    EXPECT_EQ(recordedWindowsVersion(), "");
 
     fs::remove(c.path("ruk.txt"));
     fs::create_directories(c.path("ruk.txt"));
