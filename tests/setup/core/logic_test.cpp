@@ -182,7 +182,8 @@ TEST(Locator, DriveOfAPath)
 #ifndef _WIN32
 TEST(Locator, TheMappedDrivesComeFirstSoThatDriveCCanBeReached)
 {
-    const std::string home = std::getenv("HOME");
+    const ScratchHome scratchHome;
+    const std::string home = scratchHome.string();
     ::setenv("RUK_DRIVE_C", "/srv/ruk/c/", 1);
     ::setenv("RUK_DRIVE_E", (home + "/e-drive").c_str(), 1);
     ::setenv("RUK_DRIVE_F", "", 1);  // empty: not mapped
