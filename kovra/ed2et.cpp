@@ -264,7 +264,7 @@ Shift ed2et(double latDegrees, double lonDegrees, const RunSettings& run, const 
     const GridShift shifted = run.sourceDatum == "ED50" ? interpolateGrid<Policy>(grid, lon, lat)
                                                         : invertGrid<Policy>(grid, lon, lat);
     if (outsideGrid<Policy>(shifted.seconds)) throw platform::RunError(0, "");
-    return {shifted.seconds, shifted.place, extrapolation(grid, shifted.place)};
+    return {shifted.seconds, extrapolation(grid, shifted.place)};
 }
 
 template GridShift interpolateGrid<fp::Checked>(const Grid&, double, double);

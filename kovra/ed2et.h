@@ -57,7 +57,6 @@ struct Extrapolation {
 
 struct Shift {
     LonLat seconds;  // the shifted position, arc-seconds, positive east and north
-    CellPlace place;
     std::optional<Extrapolation> extrapolated;
 };
 

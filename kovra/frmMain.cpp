@@ -32,14 +32,18 @@ using platform::TrapError;
 
 const char kUsage[] = "usage: kovra INPUT OUTPUT (kovra --help for more)";
 
-// The two paths of the command line, their files once open, and the header
-// read from the input.
-struct PointFiles {
-    int16_t spacePos = 0;  // 1-based position of the first blank of the command line
+// The input of a run, open, and the header read from it; and the output's path.
+struct OpenInput {
     std::string inputFileName, outputFileName;
-    std::unique_ptr<InputFile> input;    // handle 3
-    std::unique_ptr<OutputFile> output;  // handle 2; none for an input that is no point file
-    std::string lineBuffer;              // the header
+    std::unique_ptr<InputFile> input;  // handle 3
+    std::string header;
+};
+
+// Both files of a run, open: the output is opened only for an input whose
+// header was read and makes it a point file.
+struct PointFiles : OpenInput {
+    explicit PointFiles(OpenInput opened) : OpenInput(std::move(opened)), output(outputFileName) {}
+    OutputFile output;  // handle 2
 };
 
 // 1-based position of the first blank, 0 when there is none.
@@ -72,44 +76,52 @@ bool wouldOverwrite(const std::string& outputName, const std::string& otherName)
     return resolved(output) == resolved(other);
 }
 
-// Takes both paths from the command line and opens the files: the input
-// first, so that an input that cannot be read leaves the output untouched,
-// and its header, so that an input that is no point file creates nothing.
-// The output is refused when it would overwrite the input or the grid.
-void openPointFiles(const std::string& commandLine, PointFiles& files)
+// Takes both paths from the command line, opens the input and reads its
+// header. The input is opened first, so that an input that cannot be read
+// leaves the output untouched; the output is refused when it would overwrite
+// the input or the grid. What is known is kept in opened as it comes, so that
+// a failed read can name the input.
+void openInput(const std::string& commandLine, OpenInput& opened)
 {
-    files.spacePos = firstBlank(commandLine);
-    if (files.spacePos == 0) throw RunError(0, "");
-    files.inputFileName = platform::trimBlanks(commandLine.substr(0, files.spacePos));
-    files.outputFileName = platform::trimBlanks(commandLine.substr(files.spacePos));
-    const std::string& in = files.inputFileName;
-    const std::string& out = files.outputFileName;
+    const int16_t spacePos = firstBlank(commandLine);
+    if (spacePos == 0) throw RunError(0, "");
+    opened.inputFileName = platform::trimBlanks(commandLine.substr(0, spacePos));
+    opened.outputFileName = platform::trimBlanks(commandLine.substr(spacePos));
+    const std::string& in = opened.inputFileName;
+    const std::string& out = opened.outputFileName;
 
-    files.input = platform::openInputFile(in);
-    if (files.input->atEnd()) throw RunError(platform::kInputPastEnd, "Input file is empty: " + in);
+    opened.input = platform::openInputFile(in);
+    if (opened.input->atEnd()) throw RunError(platform::kInputPastEnd, "Input file is empty: " + in);
     if (!out.empty() && wouldOverwrite(out, in))
         throw RunError(platform::kPathFileAccess, "Input and output are the same file: " + out);
     if (!out.empty() && wouldOverwrite(out, kGridFileName))
         throw RunError(platform::kPathFileAccess, "Output would overwrite the grid file: " + out);
-    files.lineBuffer = files.input->readField(kMaxRecordLength + 1);
-    if (notAPointFile(files.lineBuffer, in)) return;  // refused by the caller
-    files.output = std::make_unique<OutputFile>(out);
+    opened.header = opened.input->readField(kMaxRecordLength + 1);
 }
 
-std::optional<PointFiles> openFiles(const std::string& commandLine, const Reporter& report)
+// Both files of the command line, open; none when they cannot be opened or
+// the input is no point file (nothing is written for one), which is then said.
+std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Reporter& report)
 {
     std::optional<TrapError> caught;
-    PointFiles files;
+    std::optional<std::string> refusal;
+    OpenInput opened;
+    std::unique_ptr<PointFiles> files;
     try {
-        trap("openFiles", caught, [&] { openPointFiles(commandLine, files); });
+        trap("openFiles", caught, [&] {
+            openInput(commandLine, opened);
+            refusal = notAPointFile(opened.header, opened.inputFileName);
+            if (!refusal) files = std::make_unique<PointFiles>(std::move(opened));
+        });
     } catch (const platform::ReadFailure& failure) {  // the input opened, but its first bytes cannot be read
-        report(readFailureText(files.inputFileName, failure.line, failure.what()));
-        return std::nullopt;
+        report(readFailureText(opened.inputFileName, failure.line, failure.what()));
+        return nullptr;
     }
+    if (refusal) report(*refusal);
     if (!caught) return files;
     report(caught->text());
     if (commandLine.find(' ') == std::string::npos) report(kUsage);
-    return std::nullopt;
+    return nullptr;
 }
 
 RunStatus interrupted(const platform::Interrupted& interruption)
@@ -120,7 +132,30 @@ RunStatus interrupted(const platform::Interrupted& interruption)
 // What an output that is not published leaves at its path.
 OutputLeft left(const PointFiles& files)
 {
-    return {files.outputFileName, files.output->replacesWhole(), files.output->completeThrough()};
+    return {files.outputFileName, files.output.replacesWhole(), files.output.completeThrough()};
+}
+
+// The grid for the records of a run, and what is wrong with it: a grid that
+// cannot be used is told of (each point then fails), a remark is a warning.
+Grid openGrid(const Reporter& report, const Reporter& warn)
+{
+    Grid grid = Grid::open(kGridFileName);
+    if (grid.state() != Grid::State::kUsable) report(grid.problem());
+    for (const std::string& remark : grid.remarks()) warn(remark);
+    return grid;
+}
+
+// Converts every record after the header through the grid, which is opened
+// once there is a record to convert: a run without records needs none.
+void convertBody(PointFiles& files, const RunSettings& run, const Reporter& report, const Reporter& warn,
+                 platform::ProgressLine& progress, unsigned threads, LoopResult& loop)
+{
+    if (files.input->atEnd()) return;
+    const Grid grid = openGrid(report, warn);
+    const RecordConverter convert = [&](std::string_view record, const MessagePlace& place) {
+        return convertRecord(record, place, run, grid);
+    };
+    convertRecords(run.inputFileName, convert, *files.input, files.output, report, progress, threads, loop);
 }
 
 // Runs the whole conversion once the files are open, and ends it cleanly
@@ -135,35 +170,32 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
         messages(text);
     };
     const std::string& in = files.inputFileName;
-    if (const std::optional<std::string> refusal = notAPointFile(files.lineBuffer, in)) {
-        report(*refusal);
-        return RunStatus::kEndedEarly;
-    }
     LoopResult loop;
-    const auto warn = [&](const std::string& text) {
+    const Reporter warn = [&](const std::string& text) {
         report(text);
         loop.flagged = true;
     };
     try {
         const ThreadChoice threads = conversionThreads(*files.input);
         if (!threads.warning.empty()) warn(threads.warning);
-        const RunSettings run = readHeader(files.lineBuffer, in, *files.output);
-        for (const std::string& warning : headerWarnings(files.lineBuffer, run)) warn(warning);
-        convertRecords(run, *files.input, *files.output, report, progress, threads.count, loop);
+        const HeaderReading header = readHeader(files.header, in);
+        for (const std::string& line : header.outputLines) files.output.writeLine(line, 1);
+        for (const std::string& warning : headerWarnings(files.header, header.run)) warn(warning);
+        convertBody(files, header.run, report, warn, progress, threads.count, loop);
         progress.erase();
-        files.output->publish();
+        files.output.publish();
         if (loop.endedEarly) return RunStatus::kEndedEarly;
         return loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
     } catch (const platform::WriteFailure& failure) {
         report(writeFailureText(failure.what(), left(files)));
     } catch (const platform::ReadFailure& failure) {
-        files.output->abandon();
+        files.output.abandon();
         report(readFailureText(in, failure.line, failure.what(), left(files)));
     } catch (const std::bad_alloc&) {
-        files.output->abandon();
+        files.output.abandon();
         report(outOfMemoryText(in, loop.lastLine, left(files)));
     } catch (const platform::Interrupted& interruption) {
-        files.output->abandon();
+        files.output.abandon();
         report(interruptedText(left(files)));
         return interrupted(interruption);
     }
@@ -174,7 +206,7 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
 
 RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
 {
-    std::optional<PointFiles> files;
+    std::unique_ptr<PointFiles> files;
     try {
         files = openFiles(commandLine, report);
     } catch (const platform::Interrupted& interruption) {  // while a FIFO's open waited for its other end

@@ -207,7 +207,6 @@ private:
 Grid Grid::open(const std::string& fileName)
 {
     Grid grid;
-    grid.fileName_ = fileName;
     platform::BinReader reader(fileName);
     const std::string named = "grid file " + quoted(fileName);
     const std::string consequence = ": no point can be shifted";

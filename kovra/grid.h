@@ -57,7 +57,6 @@ public:
     static Grid open(const std::string& fileName = kGridFileName);
 
     State state() const { return state_; }
-    const std::string& fileName() const { return fileName_; }
     // Why the grid cannot be used, as one sentence that names the file; empty
     // for a usable grid.
     const std::string& problem() const { return problem_; }
@@ -83,7 +82,6 @@ private:
     [[noreturn]] void throwUnusable() const;
     std::vector<std::string> usableGridRemarks(const std::string& named) const;
 
-    std::string fileName_;
     State state_ = State::kMissing;
     std::string problem_;
     std::vector<std::string> remarks_;

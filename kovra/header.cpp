@@ -62,9 +62,10 @@ int16_t headerZone(const std::string& header)
     return platform::roundToInteger<int16_t>(platform::numericValue(zoneCharacters(header)));
 }
 
-RunSettings readHeader(const std::string& header, const std::string& inputName, platform::OutputFile& output)
+HeaderReading readHeader(const std::string& header, const std::string& inputName)
 {
-    RunSettings run;
+    HeaderReading reading;
+    RunSettings& run = reading.run;
     run.inputFileName = inputName;
     run.PI = kProgramPi;
     run.zone = headerZone(header);
@@ -73,14 +74,14 @@ RunSettings readHeader(const std::string& header, const std::string& inputName, 
     if (names(header, "ED50")) {
         run.direction = 0;
         run.sourceDatum = "ED50";
-        output.writeLine("UTM ETRS89 H" + zoneText, 1);
+        reading.outputLines.push_back("UTM ETRS89 H" + zoneText);
     }
     if (names(header, "ETRS89")) {
         run.sourceDatum = "ETRS89";
         run.direction = 1;
-        output.writeLine("UTM ED50 H" + zoneText, 1);
+        reading.outputLines.push_back("UTM ED50 H" + zoneText);
     }
-    return run;
+    return reading;
 }
 
 std::vector<std::string> headerWarnings(const std::string& header, const RunSettings& run)

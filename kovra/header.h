@@ -1,5 +1,5 @@
 // The header, the first field of a point file: the zone and the datum it
-// names, the output's header lines, and what it leaves to chance.
+// names, the output's header lines it calls for, and what it leaves to chance.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "Variables.h"
-#include "platform/outputfile.h"
 
 namespace kovra {
 
@@ -20,9 +19,15 @@ std::optional<std::string> notAPointFile(const std::string& header, const std::s
 // first two when it has no "H"), rounded half to even into 16 bits.
 int16_t headerZone(const std::string& header);
 
-// The run's settings from the header: zone, direction and sourceDatum; and
-// the output header line of each datum that it names, written to output.
-RunSettings readHeader(const std::string& header, const std::string& inputName, platform::OutputFile& output);
+// What a header gives a run: its settings (zone, direction and sourceDatum),
+// and the output's header lines, one for each datum it names ("UTM ETRS89 H"
+// and the zone for ED50, then "UTM ED50 H" and the zone for ETRS89).
+struct HeaderReading {
+    RunSettings run;
+    std::vector<std::string> outputLines;
+};
+
+HeaderReading readHeader(const std::string& header, const std::string& inputName);
 
 // The warnings about a header that names neither datum or both, or whose
 // zone is not two digits from 01 to 60: what the run makes of it.

@@ -39,11 +39,12 @@ const std::array<std::initializer_list<Fraction>, 9> kArcTerms{{
      {969969, 262144}},
 }};
 
-// x^1 .. x^N as power() forms them: power(x, n) is power(x, n - 1) * x, so
-// each is one multiplication of the one before, with the same bits.
+// The powers x^1 .. x^N, each the system's power(x, n): x multiplied by x,
+// n - 1 times, left to right. So x^n is x^(n - 1) * x, and each is formed by
+// one multiplication of the one before, with the same bits.
 template <int N>
 struct Powers {
-    std::array<double, N + 1> p;  // p[n] = power(x, n); p[0] unused
+    std::array<double, N + 1> p;  // p[n] = x^n; p[0] unused
     explicit Powers(double x)
     {
         p[0] = p[1] = x;
@@ -166,14 +167,6 @@ double centralMeridian(int16_t zone, double PI)
 }
 
 }  // namespace
-
-double power(double x, int16_t n)
-{
-    const int16_t multiplications = checked16(n - 1);
-    double product = x;
-    for (int16_t i = 1; i <= multiplications; ++i) product = product * x;
-    return product;
-}
 
 Ellipsoid targetEllipsoid(int16_t direction)
 {

@@ -3,7 +3,8 @@
 // even order 2..10 in the longitude difference and the easting from the odd ones
 // 1..7, with corrections in powers of eta^2 up to eta^12. Scale 0.9996, false
 // easting 500000 m, no false northing, central meridian 6*zone - 183 degrees.
-// Also the output record of a converted point.
+// Every power x^n is the system's power(x, n): x multiplied by x, n - 1
+// times, left to right. Also the output record of a converted point.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +15,6 @@
 #include "platform/fpcheck.h"
 
 namespace kovra {
-
-// x to the power n by successive multiplication, left to right; x itself for
-// every n below 2. Forming n - 1 overflows for n = -32768.
-double power(double x, int16_t n);
 
 // The ellipsoid of the target datum: GRS80 only when direction is 0.
 Ellipsoid targetEllipsoid(int16_t direction);

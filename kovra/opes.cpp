@@ -10,8 +10,9 @@ namespace kovra {
 
 namespace {
 
-// |v| in decimal degrees, through whole degrees and minutes held as 16-bit
-// integers and the seconds that remain.
+// The magnitude of an angle in radians, in decimal degrees: through whole
+// degrees and minutes held as 16-bit integers and the seconds that remain.
+// The caller gives it its sign.
 double decimalDegrees(double radians, double PI)
 {
     const double A = (std::fabs(radians) * 180) / PI;

@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,9 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "grid.h"
 #include "platform/interrupt.h"
-#include "record.h"
 
 namespace kovra {
 
@@ -49,45 +48,27 @@ struct Record {
     std::string_view text;
 };
 
-// The records of the input. The grid is opened when the first record is
-// about to be read: a run without records needs none.
+// The records of the input.
 class RecordSource {
 public:
-    RecordSource(InputFile& input, const Reporter& report, LoopResult& result)
-        : input_(input), report_(report), result_(result)
-    {
-    }
+    explicit RecordSource(InputFile& input) : input_(input) {}
 
     bool atEnd() { return input_.atEnd(); }
     // Where the next record starts; its text is appended to text.
     RecordStart next(std::string& text)
     {
-        grid();
         const RecordStart start{input_.lineNumber(), input_.endingComma()};
         input_.readFieldInto(text, kMaxRecordLength + 1);
         return start;
     }
-    const Grid& grid()
-    {
-        if (!grid_) {
-            grid_ = Grid::open(kGridFileName);
-            if (grid_->state() != Grid::State::kUsable) report_(grid_->problem());
-            for (const std::string& remark : grid_->remarks()) report_(remark);
-            if (!grid_->remarks().empty()) result_.flagged = true;
-        }
-        return *grid_;
-    }
 
 private:
     InputFile& input_;
-    const Reporter& report_;
-    LoopResult& result_;
-    std::optional<Grid> grid_;
 };
 
-MessagePlace placeOf(const RecordStart& start, const RunSettings& run)
+MessagePlace placeOf(const RecordStart& start, const std::string& inputName)
 {
-    return {run.inputFileName, start.line, start.afterComma};
+    return {inputName, start.line, start.afterComma};
 }
 
 // Hands each record's messages and line on, in input order, and keeps the
@@ -125,13 +106,25 @@ private:
     long records_ = 0;
 };
 
-void convertSerially(const RunSettings& run, RecordSource& source, RecordSink& sink)
+// What the loop converts with: the converter, and the input's name for the
+// places of the records.
+struct Conversion {
+    const RecordConverter& convert;
+    const std::string& inputName;
+
+    RecordResult operator()(std::string_view record, const RecordStart& start) const
+    {
+        return convert(record, placeOf(start, inputName));
+    }
+};
+
+void convertSerially(const Conversion& convert, RecordSource& source, RecordSink& sink)
 {
     std::string text;
     while (!source.atEnd()) {
         text.clear();
         const RecordStart start = source.next(text);
-        if (!sink.take(convertRecord(text, placeOf(start, run), run, source.grid()), start.line)) return;
+        if (!sink.take(convert(text, start), start.line)) return;
     }
 }
 
@@ -145,17 +138,23 @@ struct Block {
     bool done = false;
 };
 
-// Worker threads that convert blocks. They share the run's settings and the
-// grid, which nothing changes once the first record is read.
+// Worker threads that convert blocks. They share the conversion, which
+// nothing changes while they run.
 class Workers {
 public:
-    // Starts as many of count threads as the system lets it.
-    Workers(unsigned count, const RunSettings& run, const Grid& grid) : run_(run), grid_(grid)
+    // Starts as many of count threads as the system lets it. The list of
+    // threads has its room before the first one starts, and nothing thrown
+    // while they start leaves the constructor: a running thread whose object
+    // is destroyed would end the program.
+    Workers(unsigned count, const Conversion& convert) : convert_(convert)
     {
         try {
+            threads_.reserve(count);
             for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
         } catch (const std::system_error&) {
             // No more threads (a process limit, no memory for a stack): the run goes on with those it has.
+        } catch (const std::bad_alloc&) {
+            // No memory for the list or a thread's state: the same.
         }
     }
     unsigned count() const { return static_cast<unsigned>(threads_.size()); }
@@ -213,14 +212,13 @@ private:
         try {
             block.results.reserve(block.records.size());
             for (const Record& record : block.records)
-                block.results.push_back(convertRecord(record.text, placeOf(record.start, run_), run_, grid_));
+                block.results.push_back(convert_(record.text, record.start));
         } catch (...) {
             block.failure = std::current_exception();
         }
     }
 
-    const RunSettings& run_;
-    const Grid& grid_;
+    const Conversion& convert_;
     std::mutex mutex_;
     std::condition_variable queued_, finished_;
     std::deque<std::shared_ptr<Block>> queue_;
@@ -261,11 +259,11 @@ std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::excepti
 // raised once every record read before it is handed on, as in the serial
 // loop; a record that ends the run discards what was converted after it.
 // When no worker can be started, the serial loop does the work.
-void convertInParallel(const RunSettings& run, RecordSource& source, RecordSink& sink, unsigned threads)
+void convertInParallel(const Conversion& convert, RecordSource& source, RecordSink& sink, unsigned threads)
 {
     if (source.atEnd()) return;
-    Workers workers(threads, run, source.grid());
-    if (workers.count() == 0) return convertSerially(run, source, sink);
+    Workers workers(threads, convert);
+    if (workers.count() == 0) return convertSerially(convert, source, sink);
 
     std::deque<std::shared_ptr<Block>> inFlight;
     std::exception_ptr readFailure;
@@ -307,13 +305,15 @@ ThreadChoice conversionThreads(const InputFile& input)
     return choice;
 }
 
-void convertRecords(const RunSettings& run, InputFile& input, OutputFile& output, const Reporter& report,
-                    platform::ProgressLine& progress, unsigned threads, LoopResult& result)
+void convertRecords(const std::string& inputName, const RecordConverter& convert, InputFile& input,
+                    OutputFile& output, const Reporter& report, platform::ProgressLine& progress, unsigned threads,
+                    LoopResult& result)
 {
-    RecordSource source(input, report, result);
+    const Conversion conversion{convert, inputName};
+    RecordSource source(input);
     RecordSink sink(input, output, report, progress, result);
-    if (threads <= 1) return convertSerially(run, source, sink);
-    convertInParallel(run, source, sink, threads);
+    if (threads <= 1) return convertSerially(conversion, source, sink);
+    convertInParallel(conversion, source, sink, threads);
 }
 
 }  // namespace kovra

@@ -1,17 +1,21 @@
-// The record loop of a run: every record after the header is split,
-// converted and its messages and line handed on in input order. Conversion
+// The record loop of a run: every record after the header is read, handed to
+// the converter it is given, and its messages and line handed on in input
+// order. Conversion
 // runs on worker threads in blocks of records when the machine has more than
 // one core; a single-threaded loop stays for small files and as the
 // reference, and both give the same output and messages, byte for byte.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
-#include "Variables.h"
 #include "platform/msgbox.h"
 #include "platform/outputfile.h"
 #include "platform/progress.h"
 #include "platform/textfile.h"
+#include "pointnotes.h"
+#include "record.h"
 
 namespace kovra {
 
@@ -35,15 +39,20 @@ struct ThreadChoice {
 // core, and one for an input file small enough that threads would not pay.
 ThreadChoice conversionThreads(const platform::InputFile& input);
 
-// Converts the records up to the end of the input, or up to the first record
-// that cannot be split, and hands each one's messages and line on in input
-// order. The grid is opened when the first record is read; a run without
-// records needs none. A failed write ends the loop at once (WriteFailure), a
-// failed read once every record before it is handed on (ReadFailure), an
-// interruption before the next record is handed on (Interrupted); result
-// says how far it got all the same. progress is told of every record.
-void convertRecords(const RunSettings& run, platform::InputFile& input, platform::OutputFile& output,
-                    const platform::Reporter& report, platform::ProgressLine& progress, unsigned threads,
-                    LoopResult& result);
+// Converts one record, found at place: what the loop hands on for it. Worker
+// threads call it at the same time, each for records of its own.
+using RecordConverter = std::function<RecordResult(std::string_view record, const MessagePlace& place)>;
+
+// Converts the records of the input named inputName up to its end, or up to
+// the first record that cannot be split, and hands each one's messages and
+// line on in input order. A failed write ends the loop at once
+// (WriteFailure), a failed read once every record before it is handed on
+// (ReadFailure), an interruption before the next record is handed on
+// (Interrupted), and whatever else a conversion throws (std::bad_alloc) the
+// same way, on whichever thread it happened; result says how far it got all
+// the same. progress is told of every record.
+void convertRecords(const std::string& inputName, const RecordConverter& convert, platform::InputFile& input,
+                    platform::OutputFile& output, const platform::Reporter& report,
+                    platform::ProgressLine& progress, unsigned threads, LoopResult& result);
 
 }  // namespace kovra

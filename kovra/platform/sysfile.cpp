@@ -82,7 +82,11 @@ int openForReading(const std::string& path, bool)
 
 std::string linkTarget(const std::string& path) { return path; }
 
-bool mayWrite(const std::string& path) { return _waccess(win32::widen(path).c_str(), 2) == 0; }
+// The mode of _waccess that asks whether a file may be written (the
+// Microsoft headers give it no name).
+constexpr int kWriteAccess = 2;
+
+bool mayWrite(const std::string& path) { return _waccess(win32::widen(path).c_str(), kWriteAccess) == 0; }
 
 bool takeOwnerAndMode(int, const std::string&) { return true; }
 

@@ -16,6 +16,14 @@ using namespace kovra;
 
 namespace {
 
+// The fractions of the cell that the shift's last lookup placed a point in,
+// by the lookup of the run's direction, as ed2et makes it.
+CellPlace placeOfShift(const RunSettings& run, const Grid& grid, const LonLat& degrees)
+{
+    const double lon = degrees.lon * 3600, lat = degrees.lat * 3600;
+    return (run.sourceDatum == "ED50" ? interpolateGrid(grid, lon, lat) : invertGrid(grid, lon, lat)).place;
+}
+
 // Each stage checked on its own; after the shift, the fractions of the cell
 // its last lookup placed the point in.
 void probe(const RunSettings& run, const Grid& grid, double easting, double northing)
@@ -25,12 +33,12 @@ void probe(const RunSettings& run, const Grid& grid, double easting, double nort
         const LonLat geo = utm2ll(easting, northing, run);
         const LonLat deg = parseRadianes(geo.lon, geo.lat, run.PI);
         std::printf(" %a %a %a %a", geo.lon, geo.lat, deg.lon, deg.lat);
-        const Shift shift = ed2et(deg.lat, deg.lon, run, grid);
-        const LonLat sec = shift.seconds;
+        const LonLat sec = ed2et(deg.lat, deg.lon, run, grid).seconds;
+        const CellPlace place = placeOfShift(run, grid, deg);
         const LonLat rad = parseSeconds(sec.lon, sec.lat, run.PI);
         const EastNorth out = ll2utm(rad.lon, rad.lat, run);
-        std::printf(" %a %a %a %a %a %a %a %a", sec.lon, sec.lat, shift.place.x, shift.place.y, rad.lon,
-                    rad.lat, out.easting, out.northing);
+        std::printf(" %a %a %a %a %a %a %a %a", sec.lon, sec.lat, place.x, place.y, rad.lon, rad.lat,
+                    out.easting, out.northing);
     } catch (const platform::RunError& e) {
         std::printf(" error %d %s", e.number(), e.what());
     }

@@ -135,7 +135,10 @@ TEST(DataSafety, LongLinesCostNoMemory)
         for (int i = 0; i < 200; ++i) in << block;  // 200 MB without a line end
     }
     fs::copy_file(DEMO_GRID, w.dir / "mirtaxo.gsb");
-    const ProgramRun r = w.run({"in.txt", "out.txt"}, {.addressSpace = 128ULL << 20, .fileSize = 0, .environment = {}});
+    // Two threads whatever the machine: each thread's stack takes address
+    // space, and one per core would leave none on a machine with many.
+    const ProgramRun r =
+        w.run({"in.txt", "out.txt"}, {.addressSpace = 128ULL << 20, .fileSize = 0, .environment = {"KOVRA_THREADS=2"}});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters; the run ends here: no record after it was converted\n");
     EXPECT_EQ(countLines(readFile(w.dir / "out.txt"), "\r"), 2);

@@ -53,6 +53,23 @@ TEST(HeaderZone, TwoCharactersAfterTheFirstH)
     EXPECT_EQ(headerZone("HUSO ED50 H30"), 0);  // the first "H" counts
 }
 
+TEST(HeaderWarnings, ZoneSixtyIsNotWarnedAsMisread)
+{
+    // Two digits from 01 to 60 after the "H" are a zone as written, both ends
+    // included; anything else is warned about.
+    const struct {
+        const char* header;
+        bool warned;
+    } cases[] = {
+        {"UTM ED50 H01", false}, {"UTM ED50 H30", false}, {"UTM ED50 H59", false}, {"UTM ED50 H60", false},
+        {"UTM ED50 H00", true},  {"UTM ED50 H61", true},  {"UTM ED50 H6", true},
+    };
+    for (const auto& c : cases) {
+        const RunSettings run = readHeader(c.header, "in.txt").run;
+        EXPECT_EQ(headerWarnings(c.header, run).size(), c.warned ? 1u : 0u) << c.header;
+    }
+}
+
 TEST(ConvertPoint, EachStageReportsItsOwnFailureUnderItsProcedureName)
 {
     const Grid demoGrid = Grid::open(DEMO_GRID);

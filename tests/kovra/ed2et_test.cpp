@@ -11,6 +11,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 #include "demo_grid.h"
 #include "ed2et.h"
@@ -382,7 +384,16 @@ TEST_F(Ed2etTest, Ed2etPicksTheDirectionAndReportsPointsOutside)
         const Shift shift = ed2et(1.0625, 0.0625, from(k.datum), grid);  // 3825", 225"
         EXPECT_EQ(shift.seconds.lon, k.expected.lon) << k.datum;
         EXPECT_EQ(shift.seconds.lat, k.expected.lat) << k.datum;
-        EXPECT_EQ(shift.place.x, 0.25 + (k.datum == std::string("ED50") ? 0 : 0.5));
+        EXPECT_FALSE(shift.extrapolated) << k.datum;
+    }
+
+    // Half a spacing south of S_LAT the shift is extrapolated, by as far as the
+    // last lookup lay south: the reverse shift's estimate lies 6" further.
+    for (const auto& [datum, south] : {std::pair{"ED50", 30.0}, std::pair{"ETRS89", 36.0}}) {
+        const std::optional<Extrapolation> extrapolated = ed2et(3570.0 / 3600, 0.0625, from(datum), grid).extrapolated;
+        ASSERT_TRUE(extrapolated) << datum;
+        EXPECT_NEAR(extrapolated->south, south, 1e-9) << datum;
+        EXPECT_EQ(extrapolated->east, 0) << datum;
     }
 
     const RunSettings ed50 = from("ED50");

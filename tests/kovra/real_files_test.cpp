@@ -193,3 +193,53 @@ TEST(RealFiles, ZeroOrInvertedSpacingsAndOtherUnitsAreNamedOnceWhenTheGridIsOpen
         EXPECT_EQ(readFile(dir / "out.txt"), kToEtrs);
     }
 }
+
+TEST(RealFiles, AShiftExtrapolatedBeyondASubGridIsWarnedAboutNotSilent)
+{
+    // The point on the equator on zone 30's central meridian, 0 N 3 W
+    // (10800" positive west), and a constant shift: a sub-grid whose south
+    // or east edge lies less than one spacing (3600") past it still shifts
+    // it, by the same amount, extrapolated from its first cell, and says so.
+    // (From ED50: the reverse shift of a point on the equator ends on a
+    // latitude of exactly zero, which counts as outside the grid.)
+    const auto edgeAt = [](double sLat, double eLong) {
+        ntv2::Grid grid;
+        grid.subGrids.push_back(ntv2::regularSubGrid(sLat, eLong, 3600, 3600, 3, 3, [](double, double) {
+            return ntv2::Node{-3.9f, 4.7f};
+        }));
+        grid.subGrids[0].name = "EDGE";
+        const std::vector<unsigned char> bytes = ntv2::encode(grid);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const auto extrapolated = [](const std::string& distance) {
+        return warning(2, "shift of S extrapolated " + distance + " of sub-grid \"EDGE\"");
+    };
+    const std::string beyond = message("in.txt:2: Error ed2et: outside the grid (point S)");
+    const struct {
+        const char* what;
+        double sLat, eLong;
+        std::string messages;
+    } cases[] = {
+        {"inside", -3600, 7200, ""},
+        {"south", 1234.5678, 7200, extrapolated("1234.568\" south")},
+        {"east", -3600, 12034.5678, extrapolated("1234.568\" east")},
+        {"south and east", 1234.5678, 12034.5678, extrapolated("1234.568\" south and 1234.568\" east")},
+        {"a spacing and more south", 4834.5678, 7200, beyond},
+    };
+    std::optional<std::string> insideOutput;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        writeFile(dir / "mirtaxo.gsb", edgeAt(c.sLat, c.eLong));
+        writeFile(dir / "in.txt", kEd50 + "S 500000 0 x\r\n");
+        const ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "out.txt"}, dir.path());
+        EXPECT_EQ(run.err, c.messages);
+        EXPECT_EQ(run.status, c.messages.empty() ? 0 : 1);
+        const std::string output = readFile(dir / "out.txt");
+        if (!insideOutput) insideOutput = output;
+        else if (c.messages == beyond) EXPECT_EQ(output, kToEtrs);
+        else EXPECT_EQ(output, *insideOutput) << "a constant shift, extrapolated or not";
+    }
+    // 3.9" south and 4.7" west on the equator: 119.7 m and 145.3 m of UTM.
+    EXPECT_EQ(insideOutput, kToEtrs + "S 499854.724 -119.740 x\r\n");
+}

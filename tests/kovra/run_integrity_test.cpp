@@ -5,13 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <fstream>
+#include <optional>
 #include <random>
+#include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "run_program.h"
@@ -21,7 +29,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kOld = "the previous output\r\n";
-constexpr uid_t kNobody = 65534;
 
 // A large ETRS89 input, reverse shifts and some messages: the golden input
 // many times over.
@@ -70,13 +77,78 @@ Reference referenceRun(const std::string& input)
     return {std::move(run), readFile(w.dir / "out.txt"), seconds};
 }
 
-// Runs as user nobody from here on, with at most processes processes.
-ChildSetup asNobodyWithProcesses(rlim_t processes)
+// Whether a process runs as uid (its real, effective, saved or file-system user).
+bool anyProcessRunsAs(uid_t uid)
 {
-    return [processes] {
-        const rlimit limit{processes, processes};
-        if (setrlimit(RLIMIT_NPROC, &limit) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(126);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream status(entry.path() / "status");  // none for what is no process, or one just gone
+        for (std::string line; std::getline(status, line);) {
+            if (!line.starts_with("Uid:")) continue;
+            std::istringstream ids(line.substr(4));
+            for (uid_t id; ids >> id;)
+                if (id == uid) return true;
+        }
+    }
+    return false;
+}
+
+// A user id of this test process's own: no account has it and no process
+// runs as it. RLIMIT_NPROC counts every process of the real user on the
+// machine, so a limit on a shared user such as nobody counts processes that
+// have nothing to do with the test. Derived from the process id, so that test
+// processes running at the same time each get their own.
+uid_t privateUserId()
+{
+    static const uid_t id = [] {
+        constexpr uid_t kFirst = 0x70000000, kStep = 1u << 22;  // process ids stay below 2^22
+        for (uid_t uid = kFirst + static_cast<uid_t>(getpid()) % kStep; uid < 0xf0000000u; uid += kStep)
+            if (!getpwuid(uid) && !anyProcessRunsAs(uid)) return uid;
+        throw std::runtime_error("no unused user id");
+    }();
+    return id;
+}
+
+// Runs as the test's private user from here on, in its group alone; with at
+// most processes processes and threads of that user when that is given.
+ChildSetup asPrivateUser(std::optional<rlim_t> processes = std::nullopt)
+{
+    const uid_t id = privateUserId();  // found before the fork: the child only switches
+    return [id, processes] {
+        const rlimit limit{processes.value_or(0), processes.value_or(0)};
+        if ((processes && setrlimit(RLIMIT_NPROC, &limit) != 0) || setgroups(0, nullptr) != 0 || setgid(id) != 0 ||
+            setuid(id) != 0)
+            _exit(126);
     };
+}
+
+// Writes all of bytes to fd; false once a write fails (the reader has gone).
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The FIFO at path open for writing, once the program has opened it for
+// reading; -1 when the program ends first.
+int openWhenRead(const fs::path& path, pid_t program)
+{
+    for (;;) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);  // fails (ENXIO) until there is a reader
+        if (fd >= 0) {
+            ::fcntl(fd, F_SETFL, 0);  // writes wait for the reader from here on
+            return fd;
+        }
+        siginfo_t info{};
+        if (errno != ENXIO || ::waitid(P_PID, program, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 }  // namespace
@@ -88,7 +160,6 @@ TEST(RunIntegrity, ASignalAtAnyMomentLeavesTheOldOutputOrTheWholeNewOne)
     ASSERT_EQ(reference.run.status, 1);
     std::mt19937 random(20261209);
     std::uniform_real_distribution<double> moment(0, 1.2 * reference.seconds);
-    int interruptedMidRun = 0;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
         for (int attempt = 0; attempt < 6; ++attempt) {
             SCOPED_TRACE(testing::Message() << "signal " << signal << ", attempt " << attempt);
@@ -105,7 +176,6 @@ TEST(RunIntegrity, ASignalAtAnyMomentLeavesTheOldOutputOrTheWholeNewOne)
                 const std::string said = "kovra: interrupted: out.txt was left as it was\n";
                 const bool beforeItsStart = run.err.empty();  // the signal's default action, nothing begun
                 EXPECT_TRUE(beforeItsStart || run.err.ends_with(said)) << run.err;
-                interruptedMidRun += !beforeItsStart;
             } else {
                 EXPECT_EQ(run.status, reference.run.status);  // the signal came after the end
                 EXPECT_TRUE(output == reference.output);
@@ -113,7 +183,40 @@ TEST(RunIntegrity, ASignalAtAnyMomentLeavesTheOldOutputOrTheWholeNewOne)
             EXPECT_TRUE(w.strays().empty()) << w.strays().front();
         }
     }
-    EXPECT_GT(interruptedMidRun, 0) << "no signal came while a run was converting";
+}
+
+TEST(RunIntegrity, ASignalMidRunLeavesTheOldOutputAndSaysSo)
+{
+    // The input comes through a FIFO that the test keeps open: the run cannot
+    // end before the test lets it, so the signal comes while it converts the
+    // first half of the records or waits for more, whatever the machine's
+    // speed. Its handlers are in place once it opens its input.
+    const std::string input = largeInput();
+    const std::size_t half = input.find('\n', input.size() / 2) + 1;
+    const auto previousPipeAction = std::signal(SIGPIPE, SIG_IGN);  // the run may go before the rest is written
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        for (const char* threads : {"KOVRA_THREADS=1", "KOVRA_THREADS=3"}) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << ", " << threads);
+            Workspace w(input);
+            fs::remove(w.dir / "in.txt");
+            ASSERT_EQ(::mkfifo((w.dir / "in.txt").c_str(), 0600), 0);
+            writeFile(w.dir / "out.txt", kOld);
+            StartedProgram kovra(KOVRA_BINARY, {"in.txt", "out.txt"}, w.dir.path(), {.environment = {threads}});
+            const int fifo = openWhenRead(w.dir / "in.txt", kovra.pid());
+            ASSERT_GE(fifo, 0) << "kovra ended before it opened its input";
+            EXPECT_TRUE(writeAll(fifo, std::string_view(input).substr(0, half)));
+            ::kill(kovra.pid(), signal);
+            writeAll(fifo, std::string_view(input).substr(half));  // records after the signal: none may be converted
+            ::close(fifo);
+            const ProgramRun run = kovra.wait();
+            EXPECT_EQ(run.status, 128 + signal);
+            EXPECT_TRUE(readFile(w.dir / "out.txt") == kOld) << "an interrupted run changed the output";
+            if (signal == SIGKILL) continue;  // its temporary file may stay behind
+            EXPECT_TRUE(run.err.ends_with("kovra: interrupted: out.txt was left as it was\n")) << run.err;
+            EXPECT_TRUE(w.strays().empty()) << w.strays().front();
+        }
+    }
+    std::signal(SIGPIPE, previousPipeAction);
 }
 
 TEST(RunIntegrity, TwoRunsIntoOneOutputLeaveOneWholeResult)
@@ -166,6 +269,8 @@ TEST(RunIntegrity, ClosedStandardStreamsAndAPipeNobodyReads)
 TEST(RunIntegrity, NoThreadsOrOnlySomeAndTheBytesAreTheSame)
 {
     if (geteuid() != 0) GTEST_SKIP() << "limiting another user's threads needs root to become that user";
+    // RLIMIT_NPROC counts the processes and threads of the test's private
+    // user: with 1, kovra can start no thread; with 3, two of the eight.
     const std::string input = largeInput();
     const Reference reference = referenceRun(input);
     for (const rlim_t processes : {1, 3}) {
@@ -175,7 +280,7 @@ TEST(RunIntegrity, NoThreadsOrOnlySomeAndTheBytesAreTheSame)
                                           // LeakSanitizer needs a thread of its own at the end.
                                           {.addressSpace = 0, .fileSize = 0,
                                            .environment = {"KOVRA_THREADS=8", "ASAN_OPTIONS=detect_leaks=0"}},
-                                          asNobodyWithProcesses(processes));
+                                          asPrivateUser(processes));
         EXPECT_EQ(run.status, reference.run.status);
         EXPECT_EQ(run.err, reference.run.err);
         EXPECT_TRUE(readFile(w.dir / "out.txt") == reference.output);
@@ -213,16 +318,17 @@ TEST(RunIntegrity, OutputsKeepTheirLinksPermissionsAndOwners)
     // whose owner the run cannot keep is written in place, and keeps its owner.
     Workspace other(input);
     writeFile(other.dir / "readonly.txt", kOld);
-    ASSERT_EQ(::chown((other.dir / "readonly.txt").c_str(), kNobody, kNobody), 0);
+    const uid_t user = privateUserId();
+    ASSERT_EQ(::chown((other.dir / "readonly.txt").c_str(), user, user), 0);
     fs::permissions(other.dir / "readonly.txt", fs::perms(0444));
-    ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "readonly.txt"}, other.dir.path(), {}, asNobodyWithProcesses(64));
+    ProgramRun run = runProgram(KOVRA_BINARY, {"in.txt", "readonly.txt"}, other.dir.path(), {}, asPrivateUser());
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "kovra: Error openFiles: Permission denied: readonly.txt\n");
     EXPECT_EQ(readFile(other.dir / "readonly.txt"), kOld);
 
     writeFile(other.dir / "rootowned.txt", kOld);
     fs::permissions(other.dir / "rootowned.txt", fs::perms(0666));
-    run = runProgram(KOVRA_BINARY, {"in.txt", "rootowned.txt"}, other.dir.path(), {}, asNobodyWithProcesses(64));
+    run = runProgram(KOVRA_BINARY, {"in.txt", "rootowned.txt"}, other.dir.path(), {}, asPrivateUser());
     EXPECT_EQ(run.status, reference.run.status);
     EXPECT_TRUE(readFile(other.dir / "rootowned.txt") == reference.output);
     struct stat info;

@@ -30,6 +30,7 @@ namespace {
 
 void applyOptions(const ChildOptions& limits)
 {
+    unsetenv("KOVRA_THREADS");  // a run's settings come from its test, not from the caller's shell
     for (const std::string& variable : limits.environment) putenv(const_cast<char*>(variable.c_str()));
     if (limits.addressSpace) {
         const rlimit limit{limits.addressSpace, limits.addressSpace};

@@ -26,11 +26,16 @@ state=$2
 boxes_test() {
   command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh windows installs it)"
   [ -f "$2" ] || skip "$2 was not built (cmake --build --preset windows)"
-  local display_file=$work/display
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  # Xvfb writes its display's number once it is ready: read through a FIFO,
+  # that is the wait, however long it takes (an empty read: Xvfb ended).
+  local display_fifo=$work/display
+  mkfifo "$display_fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_fifo" >/dev/null 2>&1 &
   local xvfb=$!
-  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-  DISPLAY=:$(cat "$display_file")
+  local display=
+  read -r display <"$display_fifo"
+  [ -n "$display" ] || { fail "boxes: Xvfb did not start"; return; }
+  DISPLAY=:$display
   export DISPLAY
   # A wineserver started without a display would keep its desktop headless.
   wineserver -k 2>/dev/null
@@ -97,6 +102,7 @@ source=${4:-}
 export WINEPREFIX
 WINEPREFIX=$(cat "$state")
 export KOVRA_MESSAGES=stderr  # never a box that waits in a test
+unset KOVRA_THREADS           # each test sets its own, or none: not the caller's
 if [ "$mode" = run ]; then
   wine "$program"
   exit $?
