@@ -5,15 +5,15 @@
 
 namespace setup::core {
 
-#ifndef _WIN32
-namespace {
-
 bool isWindowsPath(std::string_view path)
 {
     const auto letter = static_cast<unsigned char>(path.empty() ? 0 : path[0]);
     const bool isAsciiLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
     return path.size() >= 3 && isAsciiLetter && path[1] == ':' && path[2] == '\\';
 }
+
+#ifndef _WIN32
+namespace {
 
 std::string homeFolder()
 {

@@ -13,6 +13,9 @@ inline constexpr char kSeparator = '\\';
 inline constexpr char kSeparator = '/';
 #endif
 
+// Whether path is a Windows path of a drive: a letter, ":" and a backslash ("C:\\rest").
+bool isWindowsPath(std::string_view path);
+
 // The file a path names on this machine. On Windows that is the path itself.
 // Elsewhere a Windows path "X:\rest" is mapped onto the folder of its drive
 // (see driveFolder) followed by rest with every backslash turned into a

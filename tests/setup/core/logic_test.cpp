@@ -154,6 +154,35 @@ TEST(Locator, AcceptsOnlyAcadExeAndJoinsAsItStands)
     EXPECT_EQ(boxes.messages, (std::vector<Message>{warning("Ruta incorrecta"), warning("Ruta incorrecta")}));
 }
 
+#ifndef _WIN32
+TEST(Locator, OnAMappedDriveTheWizardGetsTheWindowsPathNotTheFolderItIsMappedOnto)
+{
+    const std::vector<Drive> drives = {
+        {"C: (/srv/c)", "/srv/c", "C:\\"}, {"/", "/", "/"}, {"E: (/srv/c/e)", "/srv/c/e", "E:\\"}};
+    const struct {
+        std::string folder, named, accepted;
+    } cases[] = {
+        {"/srv/c/AutoCAD 2004", "C:\\AutoCAD 2004", "C:\\AutoCAD 2004\\acad.exe"},
+        {"/srv/c", "C:\\", "C:\\\\acad.exe"},  // the root: joined as it stands
+        {"/srv/c/a/b c", "C:\\a\\b c", "C:\\a\\b c\\acad.exe"},
+        {"/srv/c/e/x", "E:\\x", "E:\\x\\acad.exe"},  // the drive with the longest root
+        {"/srv/cd", "/srv/cd", "/srv/cd/acad.exe"},   // outside the mapped drives: as it stands
+        {"/opt/acad", "/opt/acad", "/opt/acad/acad.exe"},
+        {"/", "/", "//acad.exe"},
+    };
+    const ScopedVariable driveC("RUK_DRIVE_C", "/srv/c");
+    const ScopedVariable driveE("RUK_DRIVE_E", "/srv/c/e");
+    RecordingBoxes boxes;
+    for (const auto& [folder, named, accepted] : cases) {
+        EXPECT_EQ(windowsFormOf(folder, drives), named) << folder;
+        EXPECT_EQ(acceptSelection(named, "acad.exe", boxes), accepted) << folder;
+        // What is stored names the same file again.
+        EXPECT_EQ(fs::path(nativePath(accepted)).lexically_normal(), fs::path(folder + "/acad.exe").lexically_normal());
+    }
+    EXPECT_TRUE(boxes.messages.empty());
+}
+#endif
+
 TEST(Locator, DriveOfAPath)
 {
     const auto named = [](std::vector<std::string> roots) {
