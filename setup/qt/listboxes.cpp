@@ -119,10 +119,11 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent), frame_(new FrameOverlay
     setItemDelegate(new IndentingDelegate(*this));
 }
 
-// A line of one logical pixel along each edge, filled rather than stroked: a
-// stroke one device pixel wide can be rounded outside the list at a scale
-// such as 150 %, a pixel and a half wide always covers a whole device pixel
-// inside it. The colour is the palette's Mid, the one the style's frame has.
+// A band one logical pixel wide along each edge, filled rather than stroked:
+// at a scale such as 150 % a stroke one device pixel wide can be rounded to a
+// pixel outside the list, while a band a pixel and a half wide always covers
+// a whole device pixel inside it. The colour is the palette's Mid, the one
+// the style's own frame has.
 void ListBox::paintFrame(QPainter& painter) const
 {
     const QColor colour = palette().color(QPalette::Mid);

@@ -7,6 +7,8 @@
 
 #include "core/locator.h"
 
+class QPainter;
+
 namespace setup::platform {
 
 // A list box as Windows drives and draws one: the arrow keys, Home, End and

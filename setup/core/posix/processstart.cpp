@@ -4,11 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "core/nativepath.h"
@@ -22,36 +24,41 @@ namespace {
 // the first kilobyte.
 constexpr std::uint32_t kFarthestPeHeader = 1 << 20;
 
+// The first size bytes of file (all of a shorter one), empty when it cannot be read.
+std::string leadingBytes(const std::string& file, std::size_t size)
+{
+    const RegularFile::Opened opened = RegularFile::open(fsPath(file));
+    std::string bytes;
+    if (opened.status != RegularFile::Status::Open)
+        return bytes;
+    char buffer[4096];
+    try {
+        for (std::size_t got = 1; got > 0 && bytes.size() < size;) {
+            got = opened.file->read(buffer, std::min(sizeof buffer, size - bytes.size()));
+            bytes.append(buffer, got);
+        }
+    } catch (const std::system_error&) {
+        return {};
+    }
+    return bytes;
+}
+
 // Whether file is a Windows program, by its content: an MS-DOS header ("MZ")
 // whose field at 0x3C gives the offset of the PE signature "PE\0\0". Neither
 // its name (a Linux program may be called acad.exe) nor an MS-DOS header alone
-// (an MS-DOS program, which Wine no longer runs) makes it one.
+// (an MS-DOS or 16-bit program, which Wine no longer runs) makes it one.
 bool isWindowsProgram(const std::string& file)
 {
-    const RegularFile::Opened opened = RegularFile::open(fsPath(file));
-    if (opened.status != RegularFile::Status::Open)
+    const std::string dosHeader = leadingBytes(file, 0x40);
+    if (dosHeader.size() < 0x40 || dosHeader.compare(0, 2, "MZ") != 0)
         return false;
-    std::string head;
     std::uint32_t signatureAt = 0;
-    char buffer[4096];
-    try {
-        for (std::size_t got = 1; got > 0 && head.size() < kFarthestPeHeader + 4;) {
-            got = opened.file->read(buffer, sizeof buffer);
-            head.append(buffer, got);
-            if (head.size() >= 0x40 && signatureAt == 0) {
-                if (head.compare(0, 2, "MZ") != 0)
-                    return false;
-                for (int i = 3; i >= 0; --i)
-                    signatureAt = signatureAt << 8 | static_cast<unsigned char>(head[0x3C + i]);
-                if (signatureAt < 0x40 || signatureAt > kFarthestPeHeader)
-                    return false;
-            }
-            if (signatureAt != 0 && head.size() >= signatureAt + 4)
-                return std::string_view(head).substr(signatureAt, 4) == std::string_view("PE\0\0", 4);
-        }
-    } catch (const std::system_error&) {
-    }
-    return false;
+    for (int i = 3; i >= 0; --i)
+        signatureAt = signatureAt << 8 | static_cast<unsigned char>(dosHeader[0x3C + i]);
+    if (signatureAt < 0x40 || signatureAt > kFarthestPeHeader)
+        return false;
+    const std::string head = leadingBytes(file, signatureAt + 4);
+    return head.size() == signatureAt + 4 && head.compare(signatureAt, 4, std::string_view("PE\0\0", 4)) == 0;
 }
 
 // The file that runs a program of that name found on the search path, as a
