@@ -36,7 +36,9 @@ const char kUsage[] = "usage: kovra INPUT OUTPUT (kovra --help for more)";
 struct OpenInput {
     std::string inputFileName, outputFileName;
     std::unique_ptr<InputFile> input;  // handle 3
+    bool inputNotFound = false;        // the input's open failed: no such file
     std::string header;
+    long headerComma = 0;  // the column of the comma that ended the header; 0 when the line end did
 };
 
 // Both files of a run, open: the output is opened only for an input whose
@@ -90,13 +92,37 @@ void openInput(const std::string& commandLine, OpenInput& opened)
     const std::string& in = opened.inputFileName;
     const std::string& out = opened.outputFileName;
 
-    opened.input = platform::openInputFile(in);
+    try {
+        opened.input = platform::openInputFile(in);
+    } catch (const RunError& error) {
+        opened.inputNotFound = error.number() == platform::kFileNotFound;
+        throw;
+    }
     if (opened.input->atEnd()) throw RunError(platform::kInputPastEnd, "Input file is empty: " + in);
     if (!out.empty() && wouldOverwrite(out, in))
         throw RunError(platform::kPathFileAccess, "Input and output are the same file: " + out);
     if (!out.empty() && wouldOverwrite(out, kGridFileName))
         throw RunError(platform::kPathFileAccess, "Output would overwrite the grid file: " + out);
     opened.header = opened.input->readField(kMaxRecordLength + 1);
+    opened.headerComma = opened.input->endingComma();
+}
+
+// How many words a command line holds, runs of characters between blanks.
+int wordCount(const std::string& commandLine)
+{
+    int words = 0;
+    for (std::size_t i = 0; i < commandLine.size(); ++i)
+        if (commandLine[i] != ' ' && (i == 0 || commandLine[i - 1] == ' ')) ++words;
+    return words;
+}
+
+// What to tell a user whose input was not found, when the command line may
+// have meant an input path with a blank in it.
+std::optional<std::string> blankInInputHint(const std::string& commandLine, const OpenInput& opened)
+{
+    if (!opened.inputNotFound || wordCount(commandLine) <= 2) return std::nullopt;
+    return "the input path ends at the first blank (an input path cannot hold one); everything after it, \"" +
+           opened.outputFileName + "\", is the output path";
 }
 
 // Both files of the command line, open; none when they cannot be opened or
@@ -121,6 +147,7 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     if (!caught) return files;
     report(caught->text());
     if (commandLine.find(' ') == std::string::npos) report(kUsage);
+    if (const std::optional<std::string> hint = blankInInputHint(commandLine, opened)) report(*hint);
     return nullptr;
 }
 
@@ -135,12 +162,13 @@ OutputLeft left(const PointFiles& files)
     return {files.outputFileName, files.output.replacesWhole(), files.output.completeThrough()};
 }
 
-// The grid for the records of a run, and what is wrong with it: a grid that
-// cannot be used is told of (each point then fails), a remark is a warning.
+// The grid for the records of a run, and what is wrong with it: a grid no
+// point can be shifted through is told of (each point then fails), a remark
+// is a warning.
 Grid openGrid(const Reporter& report, const Reporter& warn)
 {
     Grid grid = Grid::open(kGridFileName);
-    if (grid.state() != Grid::State::kUsable) report(grid.problem());
+    if (!grid.problem().empty()) report(grid.problem());
     for (const std::string& remark : grid.remarks()) warn(remark);
     return grid;
 }
@@ -150,6 +178,7 @@ Grid openGrid(const Reporter& report, const Reporter& warn)
 void convertBody(PointFiles& files, const RunSettings& run, const Reporter& report, const Reporter& warn,
                  platform::ProgressLine& progress, unsigned threads, LoopResult& loop)
 {
+    files.input->skipEmptyLines();
     if (files.input->atEnd()) return;
     const Grid grid = openGrid(report, warn);
     const RecordConverter convert = [&](std::string_view record, const MessagePlace& place) {
@@ -161,31 +190,24 @@ void convertBody(PointFiles& files, const RunSettings& run, const Reporter& repo
 // Runs the whole conversion once the files are open, and ends it cleanly
 // whatever happens: a run that finishes, or ends at a record that cannot be
 // split, publishes its output; one that cannot finish abandons it and says
-// what the output's path holds.
-RunStatus convertFile(PointFiles& files, const Reporter& messages)
+// what the output's path holds. end says how it ended.
+RunStatus runConversion(PointFiles& files, const Reporter& report, const Reporter& warn,
+                        platform::ProgressLine& progress, LoopResult& loop, RunEnd& end)
 {
-    platform::ProgressLine progress(files.inputFileName, files.input->regularFileSize());
-    const Reporter report = [&](const std::string& text) {
-        progress.erase();
-        messages(text);
-    };
     const std::string& in = files.inputFileName;
-    LoopResult loop;
-    const Reporter warn = [&](const std::string& text) {
-        report(text);
-        loop.flagged = true;
-    };
+    end = RunEnd::kFailed;
     try {
         const ThreadChoice threads = conversionThreads(*files.input);
         if (!threads.warning.empty()) warn(threads.warning);
         const HeaderReading header = readHeader(files.header, in);
         for (const std::string& line : header.outputLines) files.output.writeLine(line, 1);
-        for (const std::string& warning : headerWarnings(files.header, header.run)) warn(warning);
+        for (const std::string& warning : headerWarnings(files.header, header.run, files.headerComma)) warn(warning);
         convertBody(files, header.run, report, warn, progress, threads.count, loop);
         progress.erase();
         files.output.publish();
+        end = loop.endedEarly ? RunEnd::kAtRecord : RunEnd::kFinished;
         if (loop.endedEarly) return RunStatus::kEndedEarly;
-        return loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
+        return loop.count.flagged() ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
     } catch (const platform::WriteFailure& failure) {
         report(writeFailureText(failure.what(), left(files)));
     } catch (const platform::ReadFailure& failure) {
@@ -197,14 +219,36 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
     } catch (const platform::Interrupted& interruption) {
         files.output.abandon();
         report(interruptedText(left(files)));
+        end = RunEnd::kInterrupted;
         return interrupted(interruption);
     }
     return RunStatus::kEndedEarly;
 }
 
+// The run once the files are open, and, when it said anything, its summary.
+RunStatus convertFile(PointFiles& files, const Reporter& messages, const Reporter& summarize)
+{
+    platform::ProgressLine progress(files.inputFileName, files.input->regularFileSize());
+    bool said = false;
+    const Reporter report = [&](const std::string& text) {
+        progress.erase();
+        messages(text);
+        said = true;
+    };
+    LoopResult loop;
+    const Reporter warn = [&](const std::string& text) {
+        report(text);
+        ++loop.count.warnings;
+    };
+    RunEnd end = RunEnd::kFailed;
+    const RunStatus status = runConversion(files, report, warn, progress, loop, end);
+    if (said) summarize(summaryText(files.inputFileName, loop.count, end, loop.lastLine));
+    return status;
+}
+
 }  // namespace
 
-RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
+RunStatus Form_Load(const std::string& commandLine, const Reporter& report, const Reporter& summarize)
 {
     std::unique_ptr<PointFiles> files;
     try {
@@ -214,7 +258,7 @@ RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
         return interrupted(interruption);
     }
     if (!files) return RunStatus::kEndedEarly;
-    return convertFile(*files, report);
+    return convertFile(*files, report, summarize);
 }
 
 }  // namespace kovra
