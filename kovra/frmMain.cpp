@@ -36,7 +36,7 @@ const char kUsage[] = "usage: kovra INPUT OUTPUT (kovra --help for more)";
 struct OpenInput {
     std::string inputFileName, outputFileName;
     std::unique_ptr<InputFile> input;  // handle 3
-    bool inputNotFound = false;        // the input's open failed: no such file
+    bool inputNotFound = false;        // no input of that name: not found, or a name Windows refuses for its quote
     std::string header;
     long headerComma = 0;  // the column of the comma that ended the header; 0 when the line end did
 };
@@ -95,7 +95,8 @@ void openInput(const std::string& commandLine, OpenInput& opened)
     try {
         opened.input = platform::openInputFile(in);
     } catch (const RunError& error) {
-        opened.inputNotFound = error.number() == platform::kFileNotFound;
+        // Windows keeps the quotes of "my in.txt" in the path, and no file name can hold one.
+        opened.inputNotFound = error.number() == platform::kFileNotFound || in.find('"') != std::string::npos;
         throw;
     }
     if (opened.input->atEnd()) throw RunError(platform::kInputPastEnd, "Input file is empty: " + in);
