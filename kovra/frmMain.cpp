@@ -36,9 +36,7 @@ const char kUsage[] = "usage: kovra INPUT OUTPUT (kovra --help for more)";
 struct OpenInput {
     std::string inputFileName, outputFileName;
     std::unique_ptr<InputFile> input;  // handle 3
-    bool inputNotFound = false;        // no input of that name: not found, or a name Windows refuses for its quote
     std::string header;
-    long headerComma = 0;  // the column of the comma that ended the header; 0 when the line end did
 };
 
 // Both files of a run, open: the output is opened only for an input whose
@@ -92,20 +90,13 @@ void openInput(const std::string& commandLine, OpenInput& opened)
     const std::string& in = opened.inputFileName;
     const std::string& out = opened.outputFileName;
 
-    try {
-        opened.input = platform::openInputFile(in);
-    } catch (const RunError& error) {
-        // Windows keeps the quotes of "my in.txt" in the path, and no file name can hold one.
-        opened.inputNotFound = error.number() == platform::kFileNotFound || in.find('"') != std::string::npos;
-        throw;
-    }
+    opened.input = platform::openInputFile(in);
     if (opened.input->atEnd()) throw RunError(platform::kInputPastEnd, "Input file is empty: " + in);
     if (!out.empty() && wouldOverwrite(out, in))
         throw RunError(platform::kPathFileAccess, "Input and output are the same file: " + out);
     if (!out.empty() && wouldOverwrite(out, kGridFileName))
         throw RunError(platform::kPathFileAccess, "Output would overwrite the grid file: " + out);
     opened.header = opened.input->readField(kMaxRecordLength + 1);
-    opened.headerComma = opened.input->endingComma();
 }
 
 // How many words a command line holds, runs of characters between blanks.
@@ -117,11 +108,13 @@ int wordCount(const std::string& commandLine)
     return words;
 }
 
-// What to tell a user whose input was not found, when the command line may
-// have meant an input path with a blank in it.
+// What to tell a user whose input, which could not be opened, is not there,
+// when the command line may have meant an input path with a blank in it. (On
+// Windows "my in.txt" keeps its quote, which no file name can hold: there is
+// no such file either.)
 std::optional<std::string> blankInInputHint(const std::string& commandLine, const OpenInput& opened)
 {
-    if (!opened.inputNotFound || wordCount(commandLine) <= 2) return std::nullopt;
+    if (wordCount(commandLine) <= 2 || platform::sys::statusOf(opened.inputFileName).exists) return std::nullopt;
     return "the input path ends at the first blank (an input path cannot hold one); everything after it, \"" +
            opened.outputFileName + "\", is the output path";
 }
@@ -133,10 +126,12 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     std::optional<TrapError> caught;
     std::optional<std::string> refusal;
     OpenInput opened;
+    bool headerRead = false;  // from then on opened may have moved into files
     std::unique_ptr<PointFiles> files;
     try {
         trap("openFiles", caught, [&] {
             openInput(commandLine, opened);
+            headerRead = true;
             refusal = notAPointFile(opened.header, opened.inputFileName);
             if (!refusal) files = std::make_unique<PointFiles>(std::move(opened));
         });
@@ -148,7 +143,8 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     if (!caught) return files;
     report(caught->text());
     if (commandLine.find(' ') == std::string::npos) report(kUsage);
-    if (const std::optional<std::string> hint = blankInInputHint(commandLine, opened)) report(*hint);
+    if (!headerRead && !opened.input)  // the input did not open
+        if (const std::optional<std::string> hint = blankInInputHint(commandLine, opened)) report(*hint);
     return nullptr;
 }
 
@@ -202,7 +198,9 @@ RunStatus runConversion(PointFiles& files, const Reporter& report, const Reporte
         if (!threads.warning.empty()) warn(threads.warning);
         const HeaderReading header = readHeader(files.header, in);
         for (const std::string& line : header.outputLines) files.output.writeLine(line, 1);
-        for (const std::string& warning : headerWarnings(files.header, header.run, files.headerComma)) warn(warning);
+        // Nothing has been read since the header: the input still knows the comma that ended it.
+        const long headerComma = files.input->endingComma();
+        for (const std::string& warning : headerWarnings(files.header, header.run, headerComma)) warn(warning);
         convertBody(files, header.run, report, warn, progress, threads.count, loop);
         progress.erase();
         files.output.publish();

@@ -88,9 +88,11 @@ TEST(KovraCommandLine, PathsOpeningOrderAndRefusals)
                          "after it, \"in.txt x.txt\", is the output path\n");
     EXPECT_FALSE(fs::exists(w.dir / "in.txt x.txt"));
 
-    // An output in a folder that does not exist.
+    // An output in a folder that does not exist; with a blank in it, no word
+    // about the input, which is there.
     expectRefused(kovra(w.dir, {"in.txt", "no/such/folder.txt"}),
                   "Path not found: no/such/folder.txt");
+    expectRefused(kovra(w.dir, {"in.txt", "no/such", "folder.txt"}), "Path not found: no/such folder.txt");
 
     // An empty input is refused before the output is touched.
     writeFile(w.dir / "empty.txt", "");

@@ -30,6 +30,13 @@ std::string summary(const std::string& counts) { return message("in.txt: " + cou
 const std::string kOneWarned = summary("1 of 1 point converted, 0 not converted, 1 warning");
 const std::string kLostWithWarning = summary("0 of 1 point converted, 1 not converted, 1 warning");
 
+// The warning, first of those about its line, that a comma broke the line into records.
+std::string commaBroke(int line, int column, const std::string& recordShown)
+{
+    return warning(line, "the comma at column " + std::to_string(column) + " ends the record " + recordShown +
+                             ": the rest of the line is read as further records; the decimal separator is \".\"");
+}
+
 // A grid with one constant shift over 30..50 N and 20 W..20 E: wide enough to
 // convert a point 1000 km from its central meridian.
 std::string wideGrid()
@@ -121,14 +128,12 @@ TEST(RealFiles, EachMistakeIsNamedAtItsLineAndTheOutputIsTheSystems)
         // piece (was: "easting and northing missing" first, the comma later).
         {"a decimal comma in the height", kEd50 + "P04 442875.125 4477950.000 700,25 VG Chamberi\r\n",
          kToEtrs + "P04 442766.784 4477754.251 700\r\n",
-         warning(2, "the comma at column 31 ends the record \"P04 442875.125 4477950.000 700\": the rest of the line "
-                    "is read as further records; the decimal separator is \".\"") +
+         commaBroke(2, 31, "\"P04 442875.125 4477950.000 700\"") +
              message("in.txt:2: " + outside + " (point 25, the part after the comma at column 31)") +
              summary("1 of 2 points converted, 1 not converted, 1 warning"),
          1},
         {"decimal commas in every number", kEd50 + "P001 428503,711 4458743,352 760,37 VG\r\n", kToEtrs,
-         warning(2, "the comma at column 12 ends the record \"P001 428503\": the rest of the line is read as further "
-                    "records; the decimal separator is \".\"") +
+         commaBroke(2, 12, "\"P001 428503\"") +
              message("in.txt:2: " + outside + " (point P001, the part before the comma at column 12)") +
              message("in.txt:2: " + outside + " (point 711, the part after the comma at column 12)") +
              message("in.txt:2: " + outside + " (point 352, the part after the comma at column 24)") +
@@ -279,7 +284,6 @@ TEST(RealFiles, EmptyLinesAreNoRecordsWhereverTheyStand)
     // 1 for a clean file that ends with an empty line). The text after or
     // before a comma is a record, empty or not.
     const std::string outside = "Error ed2et: outside the grid";
-    const std::string madridShown = "\"V001 440720.512 4474256.331 655.20 VG Ma...\"";
     const std::vector<RealFile> files = {
         {"an empty last line, CR LF", kEd50 + kMadrid + "\r\n\r\n", kToEtrs + kMadridOut, "", 0},
         {"an empty last line, LF", "UTM ED50 H30\n" + kMadrid + "\n\n", kToEtrs + kMadridOut, "", 0},
@@ -290,14 +294,12 @@ TEST(RealFiles, EmptyLinesAreNoRecordsWhereverTheyStand)
          message("in.txt:7: " + outside + " (point V002)") + summary("1 of 2 points converted, 1 not converted, 0 warnings"),
          1},
         {"the empty text after a comma at the end of a line", kEd50 + kMadrid + ",\r\n", kToEtrs + kMadridOut,
-         warning(2, "the comma at column 45 ends the record " + madridShown +
-                        ": the rest of the line is read as further records; the decimal separator is \".\"") +
+         commaBroke(2, 45, "\"V001 440720.512 4474256.331 655.20 VG Ma...\"") +
              message("in.txt:2: " + outside + " (the part after the comma at column 45; empty record)") +
              summary("1 of 2 points converted, 1 not converted, 1 warning"),
          1},
         {"blanks before a comma", kEd50 + "   ,x\r\n", kToEtrs,
-         warning(2, "the comma at column 4 ends the record \"\": the rest of the line is read as further records; the "
-                    "decimal separator is \".\"") +
+         commaBroke(2, 4, "\"\"") +
              message("in.txt:2: " + outside + " (the part before the comma at column 4; empty record)") +
              message("in.txt:2: " + outside + " (the part after the comma at column 4)") +
              summary("0 of 2 points converted, 2 not converted, 1 warning"),
