@@ -10,6 +10,7 @@
 #   wine_test.sh stages  STATE PROBE_EXE SOURCE_DIR   (stage_compare.exe beside it)
 #   wine_test.sh gtest   STATE EXE                    a GoogleTest program: it ran and passed
 #   wine_test.sh boxes   STATE KOVRA_EXE SOURCE_DIR COUNTER_EXE   messages as boxes, on a headless X server
+#   wine_test.sh package STATE ZIP SOURCE_DIR         the Windows package unpacked, its kovra.exe on its demo
 #   wine_test.sh then    STATE COMMAND...             COMMAND, where the programs run under Wine
 #
 # STATE is a file that holds the prefix's path from setup to cleanup. Where
@@ -58,6 +59,27 @@ boxes_test() {
     "in.txt:252: Error ed2et: outside the grid (point E1)"$'\n'"in.txt:503: Error ed2et: outside the grid (point E2)"$'\n'"500 warnings: the points they name were converted; check them in the output."
   expect_text "boxes: the run's status" "$(grep '^status' <<<"$seen")" "status 1"
   check "boxes: every point converted" test "$(grep -c ' a' "$work/out.txt")" -eq 500
+}
+
+# package_test ZIP: what the package holds, its texts in Windows line ends,
+# and its own kovra.exe on its own demo, run in the demo folder as the texts say.
+package_test() {
+  (cd "$work" && cmake -E tar xf "$1") || fail "the package does not unpack"
+  local folder=$work/$(basename "$1" .zip)
+  expect_text "package: its files" "$(cd "$folder" && find . -type f | sort | tr '\n' ' ')" \
+    "./LEEME.txt ./README.txt ./demo/ed50_sample.txt ./demo/etrs89_sample.txt ./demo/mirtaxo.gsb ./kovra.exe ./setup.exe "
+  local text
+  for text in LEEME.txt README.txt; do
+    check "package: $text ends every line in CR LF" test "$(grep -c $'\r$' "$folder/$text")" -eq "$(wc -l <"$folder/$text")"
+    check "package: $text names mirtaxo.gsb" grep -q 'mirtaxo.gsb' "$folder/$text"
+  done
+  local name
+  for name in ed50_sample etrs89_sample; do
+    (cd "$folder/demo" && wine "$folder/kovra.exe" "$name.txt" out.txt 2>"$work.err")
+    expect_text "package: $name: status" "$?" 0
+    expect_same "package: $name: output" "$folder/demo/out.txt" "$golden/$name.expected"
+    expect_same "package: $name: messages" "$work.err" /dev/null
+  done
 }
 
 # Headless: no Wine debug output, no window (without a display a message box
@@ -149,6 +171,11 @@ trap 'rm -rf "$work" "$work.out" "$work.err"' EXIT
 if [ "$mode" = boxes ]; then
   boxes_test "$program" "$5"
   report "boxes"
+  exit $?
+fi
+if [ "$mode" = package ]; then
+  package_test "$program"
+  report "package"
   exit $?
 fi
 
