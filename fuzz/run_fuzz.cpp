@@ -3,11 +3,13 @@
 // converts "in.txt" to "out.txt" with a small valid grid in a private working
 // directory, once on one thread and once on three; both must give the same
 // exit status, messages and output bytes. Every message must have one of the
-// program's own forms, with line numbers in order; the output must hold the
-// header lines the input's header asks for, then one well-formed line per
-// converted record (name, easting, northing, rest, CR LF), in input order,
-// each one taken from a record whose conversion was not reported as failed;
-// the exit status must agree with the messages, and the input stays as it was.
+// program's own forms, with line numbers in order; a run that said anything
+// after its header ends with a summary whose counts are those of its records,
+// output lines and warnings; the output must hold the header lines the
+// input's header asks for, then one well-formed line per converted record
+// (name, easting, northing, rest, CR LF), in input order, each one taken from
+// a record whose conversion was not reported as failed; the exit status must
+// agree with the messages, and the input stays as it was.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -51,12 +53,14 @@ struct Field {
 
 // The fields of a point file as the program reads them: blanks at the start
 // skipped, each ended by a comma, LF, CR LF or CR; a field over the longest
-// record is cut there, and reading ends with it.
+// record is cut there, and reading ends with it. After the header, a line
+// that holds nothing or only blanks is no field.
 std::vector<Field> fieldsOf(std::string_view bytes)
 {
     std::vector<Field> fields;
     std::size_t i = 0;
     long line = 1;
+    bool afterComma = false;
     while (i < bytes.size()) {
         while (i < bytes.size() && bytes[i] == ' ') ++i;
         Field f{{}, line};
@@ -65,12 +69,15 @@ std::vector<Field> fieldsOf(std::string_view bytes)
             fields.push_back(std::move(f));
             break;
         }
+        const bool startedLine = !afterComma;
+        afterComma = i < bytes.size() && bytes[i] == ',';
         if (i < bytes.size()) {
             const char separator = bytes[i++];
             if (separator == '\r' && i < bytes.size() && bytes[i] == '\n') ++i;
             if (separator != ',') ++line;
         }
-        fields.push_back(std::move(f));
+        const bool emptyLine = f.text.empty() && startedLine && !afterComma;
+        if (fields.empty() || !emptyLine) fields.push_back(std::move(f));
     }
     return fields;
 }
@@ -88,8 +95,8 @@ Run runOnce(const fuzz::ScratchDir& dir, const char* threads)
     Run run;
     {
         const fuzz::InDirectory inside(dir.path());
-        run.status = static_cast<int>(
-            kovra::Form_Load("in.txt out.txt", [&](const std::string& text) { run.messages.push_back(text); }));
+        const platform::Reporter report = [&](const std::string& text) { run.messages.push_back(text); };
+        run.status = static_cast<int>(kovra::Form_Load("in.txt out.txt", report, report));
     }
     std::string bytes;
     if (fuzz::readBytes(dir / "out.txt", bytes)) run.output = std::move(bytes);
@@ -104,7 +111,7 @@ const std::regex& messageForm()
         "(empty record|name, easting and northing missing: each field needs a blank after it"
         "|easting and northing missing: each needs a blank after it"
         "|northing missing: put a blank or a further field after it)(; tabs do not separate fields)?";
-    static const std::string part = "the part after the comma at column [0-9]+";
+    static const std::string part = "the part (after|before) the comma at column [0-9]+";
     static const std::string onlyPart = "( \\(" + part + "\\))?";
     static const std::string who = "(point " + name + "(, " + part + ")?|" + part + ")";
     static const std::string details = "( \\(" + who + "(; " + note + ")?\\)| \\(" + note + "\\))?";
@@ -115,12 +122,16 @@ const std::regex& messageForm()
         "|in\\.txt is UTF-16 text: save it as ANSI or UTF-8"
         "|in\\.txt:1: warning: the header names (neither|both) .*"
         "|in\\.txt:1: warning: (the zone is read|the header has no \"H\").*"
+        "|in\\.txt:1: warning: the first line, the header, is empty: .*"
+        "|in\\.txt:1: warning: the comma at column [0-9]+ ends the header \".*\": the rest of the line is read as "
+        "point records"
         "|in\\.txt:[0-9]+: Error leeCadena: Overflow(: record longer than 32767 characters)?"
         "; the run ends here: no record after it was converted"
         "|in\\.txt:[0-9]+: Error (utm2ll|parseRadianes|ed2et|ll2utm): "
         "(Overflow|Division by zero|Invalid floating-point operation|Subscript out of range"
         "|Footpoint latitude did not converge|outside the grid)" + details +
-        "|in\\.txt:[0-9]+: warning: a comma ends the record at column [0-9]+: \".*\" is read as the next record"
+        "|in\\.txt:[0-9]+: warning: the comma at column [0-9]+ ends the record \".*\": the rest of the line is read "
+        "as further records; the decimal separator is \"\\.\""
         "|in\\.txt:[0-9]+: warning: (easting|northing) \"[^ ]*\" read as " + number + onlyPart +
         "|in\\.txt:[0-9]+: warning: (easting|northing) \"[^ ]*\" holds a tab, which does not separate fields: "
         "read as " + number + "(; \"[^ ]*\" after the tab is not in the output)?" + onlyPart +
@@ -181,6 +192,27 @@ bool lineFromRecord(std::string_view line, std::string_view record)
            isCoordinate(coordinates.substr(blank + 1));
 }
 
+// The counts of a run's summary, its last message; none when the message is
+// no summary.
+struct Summary {
+    long records = 0, converted = 0, warnings = 0;
+    long endLine = 0;  // the line the run ended at; 0 when it read every record
+};
+
+std::optional<Summary> summaryOf(const std::string& message)
+{
+    static const std::regex none("in\\.txt: no point records after the header, ([0-9]+) warnings?");
+    static const std::regex counts(
+        "in\\.txt: ([0-9]+) of ([0-9]+) points? converted, ([0-9]+) not converted, ([0-9]+) warnings?"
+        "(; the run ended at line ([0-9]+))?");
+    std::smatch m;
+    const auto number = [&](int i) { return m[i].matched ? std::stol(m[i].str()) : 0L; };
+    if (std::regex_match(message, m, none)) return Summary{0, 0, number(1), 0};
+    if (!std::regex_match(message, m, counts)) return std::nullopt;
+    require(number(2) - number(1) == number(3), "a summary whose counts do not add up", message);
+    return Summary{number(2), number(1), number(4), number(6)};
+}
+
 void checkRun(const Run& run, std::string_view input)
 {
     const std::vector<Field> fields = fieldsOf(input);
@@ -189,10 +221,15 @@ void checkRun(const Run& run, std::string_view input)
     std::vector<int> records(lastLine + 1), errors(lastLine + 1), outputs(lastLine + 1);
     for (std::size_t i = 1; i < fields.size(); ++i) ++records[fields[i].line];
 
+    std::vector<std::string> messages = run.messages;
+    std::optional<Summary> summary;
+    if (!messages.empty() && (summary = summaryOf(messages.back()))) messages.pop_back();
+
     static const std::regex stageError("in\\.txt:[0-9]+: Error .*");
-    long previousLine = 0, endLine = 0;
+    static const std::regex warning("in\\.txt:[0-9]+: warning: .*");
+    long previousLine = 0, endLine = 0, warnings = 0;
     bool ended = false;
-    for (const std::string& message : run.messages) {
+    for (const std::string& message : messages) {
         require(std::regex_match(message, messageForm()), "a message in none of the program's forms", message);
         require(!ended, "a message after the one that ended the run", message);
         ended = endsTheRun(message);
@@ -202,14 +239,24 @@ void checkRun(const Run& run, std::string_view input)
         previousLine = line;
         if (ended) endLine = line;
         else if (std::regex_match(message, stageError)) ++errors[line];
+        warnings += std::regex_match(message, warning);
     }
     require(run.status == (ended ? 2 : run.messages.empty() ? 0 : 1), "the exit status does not fit the messages");
 
     if (fields.empty() || kovra::notAPointFile(fields[0].text, "in.txt")) {
         require(!run.output, "an output made for an input that is no point file");
+        require(!summary, "a summary for a run that did not start");
         return;
     }
     require(run.output.has_value(), "no output for a run that started");
+    require(summary.has_value() == !run.messages.empty(), "a summary missing, or one for a run that said nothing");
+    if (summary) {
+        require(summary->warnings == warnings, "a summary that miscounts the warnings", run.messages.back());
+        require(summary->endLine == endLine, "a summary that says the run ended elsewhere", run.messages.back());
+        const long recordFields = static_cast<long>(fields.size()) - 1;
+        require(ended ? summary->records <= recordFields : summary->records == recordFields,
+                "a summary that miscounts the records", run.messages.back());
+    }
     const std::string& out = *run.output;
 
     // The header lines, then one line per converted record.
@@ -242,6 +289,8 @@ void checkRun(const Run& run, std::string_view input)
         at = end + 2;
     }
     require(lineIndex >= expectedHeader.size(), "output header lines missing");
+    const long pointLines = static_cast<long>(lineIndex - expectedHeader.size());
+    require(!summary || summary->converted == pointLines, "a summary that miscounts the converted points");
 
     // Each record gives a line or an error, up to the record that ended the run.
     for (long line = 1; line <= lastLine; ++line) {

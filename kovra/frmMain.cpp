@@ -99,6 +99,26 @@ void openInput(const std::string& commandLine, OpenInput& opened)
     opened.header = opened.input->readField(kMaxRecordLength + 1);
 }
 
+// How many words a command line holds, runs of characters between blanks.
+int wordCount(const std::string& commandLine)
+{
+    int words = 0;
+    for (std::size_t i = 0; i < commandLine.size(); ++i)
+        if (commandLine[i] != ' ' && (i == 0 || commandLine[i - 1] == ' ')) ++words;
+    return words;
+}
+
+// What to tell a user whose input, which could not be opened, is not there,
+// when the command line may have meant an input path with a blank in it. (On
+// Windows "my in.txt" keeps its quote, which no file name can hold: there is
+// no such file either.)
+std::optional<std::string> blankInInputHint(const std::string& commandLine, const OpenInput& opened)
+{
+    if (wordCount(commandLine) <= 2 || platform::sys::statusOf(opened.inputFileName).exists) return std::nullopt;
+    return "the input path ends at the first blank (an input path cannot hold one); everything after it, \"" +
+           opened.outputFileName + "\", is the output path";
+}
+
 // Both files of the command line, open; none when they cannot be opened or
 // the input is no point file (nothing is written for one), which is then said.
 std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Reporter& report)
@@ -106,10 +126,12 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     std::optional<TrapError> caught;
     std::optional<std::string> refusal;
     OpenInput opened;
+    bool headerRead = false;  // from then on opened may have moved into files
     std::unique_ptr<PointFiles> files;
     try {
         trap("openFiles", caught, [&] {
             openInput(commandLine, opened);
+            headerRead = true;
             refusal = notAPointFile(opened.header, opened.inputFileName);
             if (!refusal) files = std::make_unique<PointFiles>(std::move(opened));
         });
@@ -121,6 +143,8 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     if (!caught) return files;
     report(caught->text());
     if (commandLine.find(' ') == std::string::npos) report(kUsage);
+    if (!headerRead && !opened.input)  // the input did not open
+        if (const std::optional<std::string> hint = blankInInputHint(commandLine, opened)) report(*hint);
     return nullptr;
 }
 
@@ -135,12 +159,13 @@ OutputLeft left(const PointFiles& files)
     return {files.outputFileName, files.output.replacesWhole(), files.output.completeThrough()};
 }
 
-// The grid for the records of a run, and what is wrong with it: a grid that
-// cannot be used is told of (each point then fails), a remark is a warning.
+// The grid for the records of a run, and what is wrong with it: a grid no
+// point can be shifted through is told of (each point then fails), a remark
+// is a warning.
 Grid openGrid(const Reporter& report, const Reporter& warn)
 {
     Grid grid = Grid::open(kGridFileName);
-    if (grid.state() != Grid::State::kUsable) report(grid.problem());
+    if (!grid.problem().empty()) report(grid.problem());
     for (const std::string& remark : grid.remarks()) warn(remark);
     return grid;
 }
@@ -150,6 +175,7 @@ Grid openGrid(const Reporter& report, const Reporter& warn)
 void convertBody(PointFiles& files, const RunSettings& run, const Reporter& report, const Reporter& warn,
                  platform::ProgressLine& progress, unsigned threads, LoopResult& loop)
 {
+    files.input->skipEmptyLines();
     if (files.input->atEnd()) return;
     const Grid grid = openGrid(report, warn);
     const RecordConverter convert = [&](std::string_view record, const MessagePlace& place) {
@@ -161,31 +187,26 @@ void convertBody(PointFiles& files, const RunSettings& run, const Reporter& repo
 // Runs the whole conversion once the files are open, and ends it cleanly
 // whatever happens: a run that finishes, or ends at a record that cannot be
 // split, publishes its output; one that cannot finish abandons it and says
-// what the output's path holds.
-RunStatus convertFile(PointFiles& files, const Reporter& messages)
+// what the output's path holds. end says how it ended.
+RunStatus runConversion(PointFiles& files, const Reporter& report, const Reporter& warn,
+                        platform::ProgressLine& progress, LoopResult& loop, RunEnd& end)
 {
-    platform::ProgressLine progress(files.inputFileName, files.input->regularFileSize());
-    const Reporter report = [&](const std::string& text) {
-        progress.erase();
-        messages(text);
-    };
     const std::string& in = files.inputFileName;
-    LoopResult loop;
-    const Reporter warn = [&](const std::string& text) {
-        report(text);
-        loop.flagged = true;
-    };
+    end = RunEnd::kFailed;
     try {
         const ThreadChoice threads = conversionThreads(*files.input);
         if (!threads.warning.empty()) warn(threads.warning);
         const HeaderReading header = readHeader(files.header, in);
         for (const std::string& line : header.outputLines) files.output.writeLine(line, 1);
-        for (const std::string& warning : headerWarnings(files.header, header.run)) warn(warning);
+        // Nothing has been read since the header: the input still knows the comma that ended it.
+        const long headerComma = files.input->endingComma();
+        for (const std::string& warning : headerWarnings(files.header, header.run, headerComma)) warn(warning);
         convertBody(files, header.run, report, warn, progress, threads.count, loop);
         progress.erase();
         files.output.publish();
+        end = loop.endedEarly ? RunEnd::kAtRecord : RunEnd::kFinished;
         if (loop.endedEarly) return RunStatus::kEndedEarly;
-        return loop.flagged ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
+        return loop.count.flagged() ? RunStatus::kCheckOutput : RunStatus::kAllConverted;
     } catch (const platform::WriteFailure& failure) {
         report(writeFailureText(failure.what(), left(files)));
     } catch (const platform::ReadFailure& failure) {
@@ -197,14 +218,36 @@ RunStatus convertFile(PointFiles& files, const Reporter& messages)
     } catch (const platform::Interrupted& interruption) {
         files.output.abandon();
         report(interruptedText(left(files)));
+        end = RunEnd::kInterrupted;
         return interrupted(interruption);
     }
     return RunStatus::kEndedEarly;
 }
 
+// The run once the files are open, and, when it said anything, its summary.
+RunStatus convertFile(PointFiles& files, const Reporter& messages, const Reporter& summarize)
+{
+    platform::ProgressLine progress(files.inputFileName, files.input->regularFileSize());
+    bool said = false;
+    const Reporter report = [&](const std::string& text) {
+        progress.erase();
+        messages(text);
+        said = true;
+    };
+    LoopResult loop;
+    const Reporter warn = [&](const std::string& text) {
+        report(text);
+        ++loop.count.warnings;
+    };
+    RunEnd end = RunEnd::kFailed;
+    const RunStatus status = runConversion(files, report, warn, progress, loop, end);
+    if (said) summarize(summaryText(files.inputFileName, loop.count, end, loop.lastLine));
+    return status;
+}
+
 }  // namespace
 
-RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
+RunStatus Form_Load(const std::string& commandLine, const Reporter& report, const Reporter& summarize)
 {
     std::unique_ptr<PointFiles> files;
     try {
@@ -214,7 +257,7 @@ RunStatus Form_Load(const std::string& commandLine, const Reporter& report)
         return interrupted(interruption);
     }
     if (!files) return RunStatus::kEndedEarly;
-    return convertFile(*files, report);
+    return convertFile(*files, report, summarize);
 }
 
 }  // namespace kovra

@@ -18,7 +18,11 @@ enum class RunStatus : int {
 };
 
 // The whole run for a command line "INPUT OUTPUT" (the text after the program's
-// name). Messages go to report, in the order in which they arise.
-RunStatus Form_Load(const std::string& commandLine, const platform::Reporter& report);
+// name). Messages go to report, in the order in which they arise. A run that
+// got as far as the header and said anything ends with its summary, which
+// goes to summarize: how many point records were read and converted, and
+// how many warnings were given.
+RunStatus Form_Load(const std::string& commandLine, const platform::Reporter& report,
+                    const platform::Reporter& summarize);
 
 }  // namespace kovra

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/integer.h"
 #include "platform/numtext.h"
+#include "platform/sysfile.h"
 
 namespace kovra {
 
@@ -16,6 +18,7 @@ using platform::BinFile;
 
 constexpr int64_t kLabelBytes = 8;
 constexpr int kUnusableGridError = 321;  // "Invalid file format"
+constexpr const char* kNoShift = ": no point can be shifted";
 
 // Where each header's labels stand and its values follow (8 bytes after the
 // label's start). The overview labels that name systems vary between
@@ -30,6 +33,7 @@ constexpr Label kSubGridLabels[] = {{0, "SUB_NAME"},   {16, "PARENT"},    {64, "
                                     {128, "LAT_INC"},  {144, "LONG_INC"}, {160, "GS_COUNT"}};
 constexpr int64_t kNumFileAt = 32 + kLabelBytes;
 constexpr int64_t kGsTypeAt = 48 + kLabelBytes;
+constexpr int64_t kVersionAt = 64 + kLabelBytes;
 constexpr int64_t kSubNameAt = 0 + kLabelBytes;
 constexpr int64_t kSLatAt = 64 + kLabelBytes, kNLatAt = 80 + kLabelBytes;
 constexpr int64_t kELongAt = 96 + kLabelBytes, kWLongAt = 112 + kLabelBytes;
@@ -53,7 +57,7 @@ std::string textAt(const BinFile& file, int64_t offset)
     return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
 // A text from the file as a message shows it: other bytes than printable
 // characters as \xNN, and all eight bytes when it is blank.
@@ -69,7 +73,7 @@ std::string shown(const BinFile& file, int64_t offset)
         std::snprintf(escaped, sizeof escaped, "\\x%02x", raw[i]);
         text += raw[i] >= 32 && raw[i] < 127 ? std::string(1, static_cast<char>(raw[i])) : escaped;
     }
-    return quoted(text);
+    return inQuotes(text);
 }
 
 // The sub-grid whose header starts at position, with rows and columns derived
@@ -88,24 +92,83 @@ SubGrid readSubGrid(const BinFile& file, int64_t position)
     g.start = static_cast<int32_t>(position + kHeaderBytes);
     g.rows = g.cols = 0;
     try {
+        g.uncountedBy = "LAT_INC";
         g.rows = nodeCount(spacingsBetween(g.nLat, g.sLat, g.latInc));
+        g.uncountedBy = "LONG_INC";
         g.cols = nodeCount(spacingsBetween(g.wLong, g.eLong, g.longInc));
+        g.uncountedBy = nullptr;
     } catch (const platform::RunError& error) {
         g.headerError = error;
     }
     return g;
 }
 
-std::string valueText(double value) { return platform::trimBlanks(platform::numberText(value)); }
+// A header value in a message: 15 significant digits, with an exponent for
+// the very large and the very small (1e-300, not three hundred digits).
+std::string valueText(double value)
+{
+    if (!std::isfinite(value)) return platform::trimBlanks(platform::numberText(value));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+bool isSpacing(double value) { return value > 0 && std::isfinite(value); }
+
+std::string utf8(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The files in folder whose names are name in another case, in name order.
+std::vector<std::string> namesInOtherCase(const std::filesystem::path& folder, const std::string& name)
+{
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string other = utf8(it->path().filename());
+        if (other != name && lowerCase(other) == lowerCase(name)) found.push_back(other);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// A grid file that is not there: the folder it was looked for in, the files
+// there that bear its name in another case, and what to do.
+std::string missingGridText(const std::string& fileName)
+{
+    const std::filesystem::path path = platform::sys::filePath(fileName);
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(path, ec).parent_path();
+    const std::string name = utf8(path.filename());
+    std::string text = "grid file " + inQuotes(fileName) + " not found in " +
+                       (path.has_parent_path() ? "" : "the working directory, ") + utf8(folder);
+    const std::vector<std::string> others = namesInOtherCase(folder, name);
+    for (std::size_t i = 0; i < others.size(); ++i)
+        text += (i == 0 ? ", which holds " : i + 1 == others.size() ? " and " : ", ") + inQuotes(others[i]);
+    text += ": no point can be shifted; ";
+    if (!others.empty())
+        text += std::string(others.size() == 1 ? "rename that file " : "rename one of them ") + name +
+                " (the name is case-sensitive), or ";
+    return text + "copy your NTv2 grid there as " + name;
+}
 
 // What no point can be interpolated with in a sub-grid: a spacing that is not
 // a positive number, bounds that enclose nothing.
 std::vector<std::string> subGridRemarks(const SubGrid& g, int number)
 {
-    const std::string named = "sub-grid " + std::to_string(number) + " " + quoted(g.name);
+    const std::string named = "sub-grid " + std::to_string(number) + " " + inQuotes(g.name);
     std::vector<std::string> remarks;
     for (const auto& [label, spacing] : {std::pair{"LAT_INC", g.latInc}, std::pair{"LONG_INC", g.longInc}})
-        if (!(spacing > 0) || !std::isfinite(spacing)) remarks.push_back(named + " has " + label + " " + valueText(spacing));
+        if (!isSpacing(spacing)) remarks.push_back(named + " has " + label + " " + valueText(spacing));
     if (!(g.sLat < g.nLat))
         remarks.push_back(named + " has S_LAT " + valueText(g.sLat) + " not below N_LAT " + valueText(g.nLat) +
                           ": its bounds enclose nothing");
@@ -164,7 +227,7 @@ private:
         for (const Label& label : labels) {
             if (textAt(file(), header + label.at) != label.name)
                 return "is not an NTv2 file: " + where + " has " + shown(file(), header + label.at) + " where the label " +
-                       quoted(label.name) + " belongs (byte " + std::to_string(header + label.at) + ")";
+                       inQuotes(label.name) + " belongs (byte " + std::to_string(header + label.at) + ")";
         }
         return {};
     }
@@ -180,7 +243,7 @@ private:
             !wrong.empty())
             return wrong;
         SubGrid g = readSubGrid(file(), position);
-        const std::string named = which + " " + quoted(g.name);
+        const std::string named = which + " " + inQuotes(g.name);
         if (g.gsCount < 0) return "is damaged: " + named + " declares " + std::to_string(g.gsCount) + " nodes";
         const int64_t end = position + kHeaderBytes + int64_t{g.gsCount} * kNodeBytes;
         if (end > static_cast<int64_t>(INT32_MAX))
@@ -208,10 +271,10 @@ Grid Grid::open(const std::string& fileName)
 {
     Grid grid;
     platform::BinReader reader(fileName);
-    const std::string named = "grid file " + quoted(fileName);
-    const std::string consequence = ": no point can be shifted";
+    const std::string named = "grid file " + inQuotes(fileName);
+    const std::string consequence = kNoShift;
     if (reader.status() == platform::BinReader::Status::kMissing) {
-        grid.problem_ = named + " not found in the working directory" + consequence;
+        grid.problem_ = missingGridText(fileName);
         return grid;
     }
     std::string problem =
@@ -232,15 +295,45 @@ Grid Grid::open(const std::string& fileName)
         grid.problem_ = named + " " + problem + consequence;
     } else {
         grid.state_ = State::kUsable;
+        grid.isDemo_ = textAt(grid.bytes_, kVersionAt) == kDemoGridMark;
+        grid.problem_ = grid.everyLookupFails(named);
         grid.remarks_ = grid.usableGridRemarks(named);
     }
     if (grid.state_ != State::kUsable) grid.subGrids_.clear();
     return grid;
 }
 
+// A usable grid in which every lookup raises the same error: more sub-grids
+// than a lookup scans, or a sub-grid whose rows or columns of nodes cannot be
+// counted because its spacing is too fine for its bounds (a spacing that is
+// no positive number is warned about as such).
+std::string Grid::everyLookupFails(const std::string& named) const
+{
+    if (numFile_ > kMaxSubGrids)
+        return named + " declares " + std::to_string(numFile_) + " sub-grids (NUM_FILE), more than the " +
+               std::to_string(kMaxSubGrids) + " a lookup can scan" + kNoShift;
+    for (std::size_t i = 0; i < subGrids_.size(); ++i) {
+        const SubGrid& g = subGrids_[i];
+        if (!g.headerError) continue;
+        const bool rows = std::string_view(g.uncountedBy) == "LAT_INC";
+        if (!isSpacing(rows ? g.latInc : g.longInc)) continue;
+        const std::string span = rows ? "S_LAT " + valueText(g.sLat) + ", N_LAT " + valueText(g.nLat) + " and LAT_INC " +
+                                            valueText(g.latInc)
+                                      : "E_LONG " + valueText(g.eLong) + ", W_LONG " + valueText(g.wLong) +
+                                            " and LONG_INC " + valueText(g.longInc);
+        return named + ": the " + (rows ? "rows" : "columns") + " of nodes of sub-grid " + std::to_string(i + 1) + " " +
+               inQuotes(g.name) + " cannot be counted from " + span + " (" + g.headerError->description() + ")" +
+               kNoShift;
+    }
+    return {};
+}
+
 std::vector<std::string> Grid::usableGridRemarks(const std::string& named) const
 {
     std::vector<std::string> remarks;
+    if (isDemo_)
+        remarks.push_back("it is the synthetic demo grid of this program: its shifts are invented; use your mapping "
+                          "agency's official grid");
     const std::string units = textAt(bytes_, kGsTypeAt);
     if (units != "SECONDS")
         remarks.push_back("GS_TYPE is " + shown(bytes_, kGsTypeAt) +

@@ -18,6 +18,11 @@ namespace kovra {
 // The grid file, looked for in the working directory.
 inline constexpr const char* kGridFileName = "mirtaxo.gsb";
 
+// The mark of the synthetic demo grid that this project's generator makes
+// (tools/make_demo_grid): the overview's VERSION, which no lookup reads. A
+// grid that carries it is warned about: its shifts are invented.
+inline constexpr const char* kDemoGridMark = "RUK-DEMO";
+
 // The longest a grid file can be: node positions are 32-bit.
 inline constexpr uint64_t kMaxGridBytes = uint64_t{1} << 31;
 
@@ -41,8 +46,10 @@ struct SubGrid {
     int32_t rows, cols;
     // The error that deriving rows and columns from the header raises (a zero
     // or non-finite spacing, a count beyond 32 bits): every lookup that
-    // reaches this sub-grid raises it.
+    // reaches this sub-grid raises it. uncountedBy names the spacing whose
+    // count raised it, "LAT_INC" or "LONG_INC".
     std::optional<platform::RunError> headerError;
+    const char* uncountedBy = nullptr;
 };
 
 // An NTv2 grid-shift file, opened and checked once, then held in memory for
@@ -57,13 +64,19 @@ public:
     static Grid open(const std::string& fileName = kGridFileName);
 
     State state() const { return state_; }
-    // Why the grid cannot be used, as one sentence that names the file; empty
-    // for a usable grid.
+    // Why no point can be shifted through the grid, as one sentence that
+    // names the file and says what to do where it can; empty when points can
+    // be. A grid that is not usable always has one; a usable one has one when
+    // every lookup raises an error (more than 150 sub-grids, a spacing too
+    // fine to count its nodes), which each point then reports as well.
     const std::string& problem() const { return problem_; }
-    // Warnings about a usable grid: a sub-grid whose spacing or bounds no
-    // point can be interpolated with (its points fail one by one), units
-    // other than arc-seconds (read as arc-seconds all the same).
+    // Warnings about a usable grid: the demo grid's mark, a sub-grid whose
+    // spacing or bounds no point can be interpolated with (its points fail
+    // one by one), units other than arc-seconds (read as arc-seconds all the
+    // same).
     const std::vector<std::string>& remarks() const { return remarks_; }
+    // Whether the grid carries the demo grid's mark.
+    bool isDemo() const { return isDemo_; }
 
     int32_t declaredSubGrids() const { return numFile_; }  // NUM_FILE
     const std::vector<SubGrid>& subGrids() const { return subGrids_; }  // the first 150 at most
@@ -81,6 +94,7 @@ private:
 
     [[noreturn]] void throwUnusable() const;
     std::vector<std::string> usableGridRemarks(const std::string& named) const;
+    std::string everyLookupFails(const std::string& named) const;
 
     State state_ = State::kMissing;
     std::string problem_;
@@ -88,6 +102,7 @@ private:
     int errorNumber_ = 0;
     std::string reason_;
     int32_t numFile_ = 0;
+    bool isDemo_ = false;
     std::vector<SubGrid> subGrids_;
     platform::BinFile bytes_;
 };

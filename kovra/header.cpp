@@ -84,15 +84,21 @@ HeaderReading readHeader(const std::string& header, const std::string& inputName
     return reading;
 }
 
-std::vector<std::string> headerWarnings(const std::string& header, const RunSettings& run)
+std::vector<std::string> headerWarnings(const std::string& header, const RunSettings& run, long endingComma)
 {
-    const MessagePlace place{run.inputFileName, 1};
+    const MessagePlace place{run.inputFileName, 1, 0, endingComma};
+    const std::string withoutDatum =
+        "the points are converted from ETRS89 to ED50 on the International 1924 ellipsoid on both sides";
+    if (header.empty() && endingComma == 0)
+        return {place.warning("the first line, the header, is empty: " + withoutDatum +
+                              ", in zone 0, and no header line is written; put the header (as \"UTM ED50 H30\") on "
+                              "the first line")};
     std::vector<std::string> warnings;
+    if (endingComma > 0) warnings.push_back(commaWarning(place, header, true));
     const bool ed50 = names(header, "ED50"), etrs89 = names(header, "ETRS89");
     if (!ed50 && !etrs89)
-        warnings.push_back(place.warning(
-            "the header names neither \"ED50\" nor \"ETRS89\" (written so, in capitals): the points are converted "
-            "from ETRS89 to ED50 on the International 1924 ellipsoid on both sides, and no header line is written"));
+        warnings.push_back(place.warning("the header names neither \"ED50\" nor \"ETRS89\" (written so, in capitals): " +
+                                         withoutDatum + ", and no header line is written"));
     if (ed50 && etrs89)
         warnings.push_back(place.warning("the header names both \"ED50\" and \"ETRS89\": the points are converted "
                                          "from ETRS89 to ED50, and both header lines are written"));

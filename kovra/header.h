@@ -29,8 +29,9 @@ struct HeaderReading {
 
 HeaderReading readHeader(const std::string& header, const std::string& inputName);
 
-// The warnings about a header that names neither datum or both, or whose
-// zone is not two digits from 01 to 60: what the run makes of it.
-std::vector<std::string> headerWarnings(const std::string& header, const RunSettings& run);
+// The warnings about a header that a comma cut short (endingComma: the
+// comma's column, 0 for none), that is empty, that names neither datum or
+// both, or whose zone is not two digits from 01 to 60: what the run makes of it.
+std::vector<std::string> headerWarnings(const std::string& header, const RunSettings& run, long endingComma);
 
 }  // namespace kovra

@@ -34,13 +34,14 @@ int main(int argc, char** argv)
         return 0;
     }
     kovra::RunStatus status = kovra::RunStatus::kEndedEarly;
+    std::string summary;
     try {
-        status = kovra::Form_Load(line, platform::messageBox);
+        status = kovra::Form_Load(line, platform::messageBox, [&](const std::string& text) { summary = text; });
     } catch (const std::bad_alloc&) {
         // The run loop ends itself cleanly on a failed allocation; this is for
         // one before it started.
         platform::messageBox("out of memory; the run ends here");
     }
-    platform::showGatheredWarnings();
+    platform::showSummary(summary);
     return static_cast<int>(status);
 }

@@ -29,10 +29,19 @@ std::string MessagePlace::text(const std::string& what) const
 
 std::string MessagePlace::warning(const std::string& what) const { return text("warning: " + what); }
 
+namespace {
+
+std::string partOfLine(const MessagePlace& place)
+{
+    if (place.afterComma > 0) return "the part after the comma at column " + lineText(place.afterComma);
+    if (place.endingComma > 0) return "the part before the comma at column " + lineText(place.endingComma);
+    return {};
+}
+
+}  // namespace
+
 PointLabel::PointLabel(std::string name, const MessagePlace& place, std::string note)
-    : name(std::move(name)),
-      part(place.afterComma > 0 ? "the part after the comma at column " + lineText(place.afterComma) : ""),
-      note(std::move(note))
+    : name(std::move(name)), part(partOfLine(place)), note(std::move(note))
 {
 }
 
@@ -71,12 +80,13 @@ std::string extrapolationWarning(const MessagePlace& place, const PointLabel& la
                          extrapolation.subGrid + "\"" + label.partOnly());
 }
 
-std::string commaWarning(const MessagePlace& place, std::string_view record)
+std::string commaWarning(const MessagePlace& place, std::string_view record, bool isHeader)
 {
     constexpr std::size_t kShown = 40;
     const std::string shown = record.size() <= kShown ? std::string(record) : std::string(record.substr(0, kShown)) + "...";
-    return place.warning("a comma ends the record at column " + lineText(place.afterComma) + ": \"" + shown +
-                         "\" is read as the next record");
+    return place.warning("the comma at column " + lineText(place.endingComma) + " ends " +
+                         (isHeader ? "the header" : "the record") + " \"" + shown + "\": the rest of the line is read as " +
+                         (isHeader ? "point records" : "further records; the decimal separator is \".\""));
 }
 
 std::string meridianWarning(const MessagePlace& place, const PointLabel& label, double degrees, double easting,
@@ -89,6 +99,26 @@ std::string meridianWarning(const MessagePlace& place, const PointLabel& label, 
                   std::fabs(degrees), std::fabs(easting - kFalseEasting) / 1000, degrees < 0 ? "west" : "east", zone,
                   kSeriesRangeDegrees);
     return place.warning((label.name.empty() ? "the point" : label.name) + text + label.partOnly());
+}
+
+std::string summaryText(const std::string& input, const RunCount& count, RunEnd end, long line)
+{
+    const auto counted = [](long n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    const std::string warnings = counted(count.warnings, "warning", "warnings");
+    std::string text = input + ": ";
+    if (count.records == 0 && end == RunEnd::kFinished) return text + "no point records after the header, " + warnings;
+    text += std::to_string(count.converted) + " of " + counted(count.records, "point", "points") + " converted, " +
+            std::to_string(count.records - count.converted) + " not converted, " + warnings;
+    switch (end) {
+    case RunEnd::kFinished: return text;
+    case RunEnd::kAtRecord: return text + "; the run ended at line " + lineText(line);
+    case RunEnd::kInterrupted:
+        return text + "; the run was interrupted after line " + lineText(line) + " without finishing its output";
+    case RunEnd::kFailed: break;
+    }
+    return text + "; the run ended after line " + lineText(line) + " without finishing its output";
 }
 
 std::string OutputLeft::text() const

@@ -11,11 +11,15 @@
 
 namespace kovra {
 
-// The input line a message is about, and where on it the record starts.
+// The input line a message is about, and where on it the record stands.
 struct MessagePlace {
     std::string_view file;  // the input's name, which lives for the run
     long line;
-    long afterComma = 0;  // the column of the comma the record follows on its line; 0 when none
+    long afterComma = 0;   // the column of the comma the record follows on its line; 0 when none
+    long endingComma = 0;  // the column of the comma that ends the record; 0 when the line end does
+
+    // Whether a comma broke the record's line into records, this one among them.
+    bool isPiece() const { return afterComma > 0 || endingComma > 0; }
 
     std::string text(const std::string& what) const;     // "file:line: what"
     std::string warning(const std::string& what) const;  // "file:line: warning: what"
@@ -25,7 +29,7 @@ struct MessagePlace {
 // what is missing from its record.
 struct PointLabel {
     std::string name;  // trimmed; empty when the record has none
-    std::string part;  // "the part after the comma at column N"; empty for a record that starts its line
+    std::string part;  // "the part after (before) the comma at column N"; empty for a line a comma did not break
     std::string note;  // empty when every field is there
 
     PointLabel(std::string name, const MessagePlace& place, std::string note = {});
@@ -47,15 +51,38 @@ std::string stageErrorText(const MessagePlace& place, const PointLabel& label,
 std::string extrapolationWarning(const MessagePlace& place, const PointLabel& label,
                                  const Extrapolation& extrapolation);
 
-// A record that follows a comma: the comma ended the record before it, and
-// this one is read from the rest of the line.
-std::string commaWarning(const MessagePlace& place, std::string_view record);
+// The first record of a line that a comma broke into records, or the header
+// a comma cut short: the comma ended it, and the rest of the line is read as
+// further records; for a record, that "." is the decimal separator.
+std::string commaWarning(const MessagePlace& place, std::string_view record, bool isHeader = false);
 
 // A converted point further from its zone's central meridian than the
 // projection series hold to a millimetre: degrees east of it (negative:
 // west), and its easting.
 std::string meridianWarning(const MessagePlace& place, const PointLabel& label, double degrees, double easting,
                             int zone);
+
+// What became of the point records of a run (the records after the header),
+// and how many warnings it gave.
+struct RunCount {
+    long records = 0, converted = 0, warnings = 0;
+
+    // Whether a point was not converted, or a warning given.
+    bool flagged() const { return converted < records || warnings > 0; }
+};
+
+// How a run ended, for its summary.
+enum class RunEnd {
+    kFinished,     // every record was read
+    kAtRecord,     // at a record that could not be split, on the line given
+    kInterrupted,  // by a signal, after the line given
+    kFailed,       // by a failed read or write, or no memory left, after the line given
+};
+
+// The last line of a run that said anything: "in.txt: 148 of 150 points
+// converted, 2 not converted, 3 warnings", and where the run ended when it
+// ended early (the message before it says what the output then holds).
+std::string summaryText(const std::string& input, const RunCount& count, RunEnd end, long line);
 
 // What a run that could not finish left at the output's path: nothing new
 // when the output replaces the path whole, else the lines written so far.

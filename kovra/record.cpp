@@ -110,11 +110,13 @@ std::vector<std::string> fieldWarnings(const MessagePlace& place, const PointLab
 }
 
 // What is missing from a record whose easting or northing has no blank behind
-// it, or that is empty; empty when nothing is.
-std::string missingFieldNote(std::string_view record, const RecordFields& fields)
+// it, or that is empty; empty when nothing is. The fields of a piece of a line
+// that a comma broke are missing because of the comma, which is warned about.
+std::string missingFieldNote(std::string_view record, const RecordFields& fields, const MessagePlace& place)
 {
     std::string note;
     if (record.empty()) return "empty record";
+    if (place.isPiece()) return {};
     if (fields.pointName.empty()) note = "name, easting and northing missing: each field needs a blank after it";
     else if (!fields.easting) note = "easting and northing missing: each needs a blank after it";
     else if (!fields.northing) note = "northing missing: put a blank or a further field after it";
@@ -165,7 +167,7 @@ RecordResult convertRecord(std::string_view record, const MessagePlace& place, c
                            const Grid& grid)
 {
     RecordResult result;
-    if (place.afterComma > 0) result.messages.push_back(commaWarning(place, record));
+    if (place.afterComma == 0 && place.endingComma > 0) result.warn(commaWarning(place, record));
     std::optional<TrapError> splitError;
     const auto split = trap("leeCadena", splitError, [&] { return leeCadena(record); });
     if (!split) {
@@ -181,24 +183,24 @@ RecordResult convertRecord(std::string_view record, const MessagePlace& place, c
     // tab in the easting or northing makes it no number.)
     const bool plain = fields.northing && fields.eastingIsNumber && fields.northingIsNumber &&
                        fields.pointName.find('\t') == std::string_view::npos;
-    if (plain && place.afterComma == 0 && !point.error && !point.extrapolated && !farFromMeridian) {
+    if (plain && !point.error && !point.extrapolated && !farFromMeridian) {
         result.line = std::move(point.line);
         return result;
     }
 
-    const PointLabel label(platform::trimBlanks(fields.pointName), place, missingFieldNote(record, fields));
-    for (std::string& warning : fieldWarnings(place, label, fields)) result.messages.push_back(std::move(warning));
-    if (point.extrapolated) result.messages.push_back(extrapolationWarning(place, label, *point.extrapolated));
-    if (farFromMeridian)
-        result.messages.push_back(
-            meridianWarning(place, label, fromMeridian, fields.coordX, run.zone));
+    const PointLabel label(platform::trimBlanks(fields.pointName), place, missingFieldNote(record, fields, place));
+    // A piece of a broken line that is lost gets its error alone: what is
+    // wrong with its fields comes of the comma.
+    if (!point.error || !place.isPiece())
+        for (std::string& warning : fieldWarnings(place, label, fields)) result.warn(std::move(warning));
+    if (point.extrapolated) result.warn(extrapolationWarning(place, label, *point.extrapolated));
+    if (farFromMeridian) result.warn(meridianWarning(place, label, fromMeridian, fields.coordX, run.zone));
     if (point.error) {
         result.messages.push_back(stageErrorText(place, label, *point.error));
     } else if (!label.note.empty()) {
-        result.messages.push_back(place.warning(label.note + label.withoutNote()));
+        result.warn(place.warning(label.note + label.withoutNote()));
     }
     result.line = std::move(point.line);
-    result.warned = !result.messages.empty() && result.line.has_value();
     return result;
 }
 

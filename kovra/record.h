@@ -55,8 +55,14 @@ PointResult convertPoint(const RecordFields& record, const RunSettings& run, con
 struct RecordResult {
     std::optional<std::string> line;
     std::vector<std::string> messages;
-    bool warned = false;   // converted, with a warning
+    long warnings = 0;     // how many of the messages are warnings
     bool endsRun = false;  // could not be split: the run ends here
+
+    void warn(std::string text)
+    {
+        messages.push_back(std::move(text));
+        ++warnings;
+    }
 };
 
 // Splits and converts one record, found at place.

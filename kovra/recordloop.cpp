@@ -35,11 +35,13 @@ constexpr uint64_t kSmallInput = 256 * 1024;  // below this one thread converts
 // none waits for the reader, and two more while the reader writes one out.
 constexpr std::size_t blocksInFlight(unsigned threads) { return 2 * std::size_t{threads} + 2; }
 
-// Where a record starts: its line, and the column of the comma it follows on
-// that line (0 when it starts the line).
+// Where a record stands: its line, the column of the comma it follows on that
+// line (0 when it starts the line), and of the comma that ends it (0 when the
+// line end does).
 struct RecordStart {
     long line;
     long afterComma;
+    long endingComma = 0;
 };
 
 // A record: where it starts in the input, and its text.
@@ -48,17 +50,23 @@ struct Record {
     std::string_view text;
 };
 
-// The records of the input.
+// The records of the input. An empty line (nothing, or only blanks) is no
+// record; the text after a comma is one, even when it is empty.
 class RecordSource {
 public:
     explicit RecordSource(InputFile& input) : input_(input) {}
 
-    bool atEnd() { return input_.atEnd(); }
-    // Where the next record starts; its text is appended to text.
+    bool atEnd()
+    {
+        input_.skipEmptyLines();
+        return input_.atEnd();
+    }
+    // Where the next record stands; its text is appended to text.
     RecordStart next(std::string& text)
     {
-        const RecordStart start{input_.lineNumber(), input_.endingComma()};
+        RecordStart start{input_.lineNumber(), input_.endingComma()};
         input_.readFieldInto(text, kMaxRecordLength + 1);
+        start.endingComma = input_.endingComma();
         return start;
     }
 
@@ -68,7 +76,7 @@ private:
 
 MessagePlace placeOf(const RecordStart& start, const std::string& inputName)
 {
-    return {inputName, start.line, start.afterComma};
+    return {inputName, start.line, start.afterComma, start.endingComma};
 }
 
 // Hands each record's messages and line on, in input order, and keeps the
@@ -86,14 +94,20 @@ public:
     {
         platform::throwIfInterrupted();
         for (const std::string& message : converted.messages) report_(message);
+        RunCount& count = result_.count;
+        ++count.records;
+        count.warnings += converted.warnings;
         if (converted.endsRun) {
             result_.endedEarly = true;
+            result_.lastLine = line;
             return false;
         }
-        if (converted.line) output_.writeLine(*converted.line, line);
-        if (!converted.line || converted.warned) result_.flagged = true;
+        if (converted.line) {
+            output_.writeLine(*converted.line, line);
+            ++count.converted;
+        }
         result_.lastLine = line;
-        progress_.update(++records_, input_.bytesConsumed());
+        progress_.update(count.records, input_.bytesConsumed());
         return true;
     }
 
@@ -103,7 +117,6 @@ private:
     const Reporter& report_;
     platform::ProgressLine& progress_;
     LoopResult& result_;
-    long records_ = 0;
 };
 
 // What the loop converts with: the converter, and the input's name for the

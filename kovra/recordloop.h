@@ -21,8 +21,8 @@ namespace kovra {
 
 struct LoopResult {
     bool endedEarly = false;  // a record could not be split: the run ended at it
-    bool flagged = false;     // a point was skipped or a warning given
     long lastLine = 1;        // the input line of the last record handed on (1: the header)
+    RunCount count;           // the records handed on, and their warnings
 };
 
 // The most threads a run converts on.

@@ -1,5 +1,7 @@
 #include "demo_grid.h"
 
+#include "grid.h"
+
 namespace ntv2 {
 
 namespace {
@@ -24,6 +26,7 @@ Grid demoGrid()
     spain.created = "DEMO";
     spain.updated = "DEMO";
     Grid grid;
+    grid.version = kovra::kDemoGridMark;
     grid.subGrids.push_back(spain);
     return grid;
 }

@@ -1,7 +1,9 @@
 // The demo grid: a synthetic ED50 -> ETRS89 grid over peninsular Spain, for
 // trying the converter out. Its shifts have the right size and sign but come
 // from a made-up smooth model, not from any survey: real conversions need the
-// official grid of the user's mapping agency.
+// official grid of the user's mapping agency. So that it can never pass for
+// one, its overview's VERSION is kovra's kDemoGridMark, "RUK-DEMO" (a field no
+// lookup reads), and kovra warns whenever it converts with it.
 #pragma once
 
 #include "ntv2_writer.h"

@@ -50,7 +50,7 @@ void encodeOverview(Encoder& out, const Grid& grid)
     out.integer("NUM_SREC", 11);
     out.integer("NUM_FILE", grid.numFile.value_or(static_cast<int32_t>(grid.subGrids.size())));
     out.text("GS_TYPE", grid.gsType);
-    out.text("VERSION", "NTv2.0");
+    out.text("VERSION", grid.version);
     out.text("SYSTEM_F", grid.systemF);
     out.text("SYSTEM_T", grid.systemT);
     out.real("MAJOR_F", grid.majorF);

@@ -40,6 +40,7 @@ SubGrid regularSubGrid(double sLat, double eLong, double latInc, double longInc,
 struct Grid {
     std::optional<int32_t> numFile = {};  // NUM_FILE as written; the number of sub-grids when unset
     std::string gsType = "SECONDS";
+    std::string version = "NTv2.0";
     std::string systemF = "ED50", systemT = "ETRS89";
     double majorF = 6378388, minorF = 6356911.946, majorT = 6378137, minorT = 6356752.314;
     std::vector<SubGrid> subGrids;

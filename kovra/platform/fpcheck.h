@@ -32,13 +32,19 @@ inline void pin(Ts&... values)
     (pinOne(values), ...);
 }
 
-// The sticky exception flags. On x86-64 every double operation of this
-// program, those inside libm included, runs in SSE registers, so the flags are
-// read and cleared in the SSE control register directly: glibc's feclearexcept
-// also saves and reloads the whole x87 environment, which made it the most
-// costly step of a conversion. The flag bits there are those of <cfenv>.
-#if defined(__x86_64__)
-inline void clearFlags()
+// The sticky exception flags, read and cleared in the registers directly: a
+// library call (glibc's feclearexcept saves and reloads the whole x87
+// environment, mingw-w64's i386 one runs CPUID to learn whether there is an
+// SSE unit) made it the most costly step of a conversion. The flag bits of
+// both registers are those of <cfenv>.
+//
+// On x86-64 every double operation of this program, those inside libm
+// included, runs in SSE registers: the SSE control register holds every flag.
+// The 32-bit Windows build runs this program's own operations in SSE registers
+// too, but the prebuilt libraries' (the mathematical functions among them) in
+// x87 ones: there the flags of both count.
+#if defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__))
+inline void clearSseFlags()
 {
     unsigned int csr;
     asm volatile("stmxcsr %0" : "=m"(csr) : : "memory");
@@ -48,12 +54,32 @@ inline void clearFlags()
     }
 }
 
-inline int raisedFlags(int mask)
+inline int sseFlags()
 {
     unsigned int csr;
     asm volatile("stmxcsr %0" : "=m"(csr) : : "memory");
-    return static_cast<int>(csr) & mask;
+    return static_cast<int>(csr);
 }
+#endif
+
+#if defined(__x86_64__)
+inline void clearFlags() { clearSseFlags(); }
+inline int raisedFlags(int mask) { return sseFlags() & mask; }
+#elif defined(__i386__) && defined(__SSE2__)
+inline int x87Flags()
+{
+    unsigned short status;
+    asm volatile("fnstsw %0" : "=m"(status) : : "memory");
+    return status;
+}
+
+inline void clearFlags()
+{
+    clearSseFlags();
+    if (x87Flags() & FE_ALL_EXCEPT) asm volatile("fnclex" : : : "memory");
+}
+
+inline int raisedFlags(int mask) { return (sseFlags() | x87Flags()) & mask; }
 #else
 inline void clearFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
 inline int raisedFlags(int mask) { return std::fetestexcept(mask); }

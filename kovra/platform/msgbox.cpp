@@ -134,16 +134,25 @@ void messageBox(const std::string& message)
     writeLine(text);
 }
 
-void showGatheredWarnings()
+void showSummary(const std::string& summary)
 {
-    if (gatheredWarnings.empty()) return;
-    const std::size_t count = gatheredWarnings.size();
-    std::string text = std::to_string(count) + (count == 1 ? " warning" : " warnings") +
-                       ": the points they name were converted; check them in the output.\n\n";
-    for (std::size_t i = 0; i < std::min(count, kWarningsShown); ++i) text += gatheredWarnings[i] + "\n";
-    if (count > kWarningsShown) text += "\nand " + std::to_string(count - kWarningsShown) + " more.";
-    if (!showBox(text))
+    if (route() != Route::kBox) {
+        if (!summary.empty()) messageBox(summary);
+        return;
+    }
+    if (summary.empty() && gatheredWarnings.empty()) return;
+    std::string text = withControlsEscaped(summary);
+    if (const std::size_t count = gatheredWarnings.size()) {
+        if (!text.empty()) text += "\n\n";
+        text += std::to_string(count) + (count == 1 ? " warning" : " warnings") +
+                ": the points they name were converted; check them in the output.\n\n";
+        for (std::size_t i = 0; i < std::min(count, kWarningsShown); ++i) text += gatheredWarnings[i] + "\n";
+        if (count > kWarningsShown) text += "\nand " + std::to_string(count - kWarningsShown) + " more.";
+    }
+    if (!showBox(text)) {
         for (const std::string& warning : gatheredWarnings) writeLine(warning);
+        if (!summary.empty()) writeLine(withControlsEscaped(summary));
+    }
     gatheredWarnings.clear();
 }
 
@@ -151,7 +160,10 @@ void showGatheredWarnings()
 
 void messageBox(const std::string& message) { writeLine(withControlsEscaped(message)); }
 
-void showGatheredWarnings() {}
+void showSummary(const std::string& summary)
+{
+    if (!summary.empty()) messageBox(summary);
+}
 
 #endif
 

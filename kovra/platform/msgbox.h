@@ -18,8 +18,10 @@ using Reporter = std::function<void(const std::string& text)>;
 // name with an escape sequence must not drive the terminal) are escaped.
 void messageBox(const std::string& text);
 
-// Where messages are boxes (Windows), the warnings are gathered instead and
-// shown here in one box, at the end of the run: how many, the first 20.
-void showGatheredWarnings();
+// The last message of a run: its summary (empty when it has none), as the
+// last line. Where messages are boxes (Windows), the warnings were gathered
+// instead, and the summary heads the one box that shows them, at the end of
+// the run: how many, the first 20.
+void showSummary(const std::string& summary);
 
 }  // namespace platform

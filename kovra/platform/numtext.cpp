@@ -1,10 +1,10 @@
 #include "numtext.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <locale.h>
+#include <limits>
 
 #include "runtime_error.h"
 #include "sigdigits.h"
@@ -15,23 +15,39 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The value of a decimal number beyond the range that from_chars gives:
-// strtod_l in the C locale tells an overflow, which raises, from an underflow,
-// whose correctly rounded value it gives.
+// Whether a decimal number (an optional sign, digits with at most one ".",
+// an optional exponent with digits) is 1 or more in magnitude: whether the
+// power of ten of its first significant digit, its exponent added, is 0 or more.
+bool atLeastOne(std::string_view number)
+{
+    const std::size_t exponentAt = std::min(number.find_first_of("eE"), number.size());
+    const std::string_view mantissa = number.substr(0, exponentAt);
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) return false;
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const long long power = first < point ? static_cast<long long>(point - first) - 1
+                                          : -static_cast<long long>(first - point);
+    long long exponent = 0;
+    if (exponentAt < number.size()) {
+        std::string_view digits = number.substr(exponentAt + 1);
+        const bool negative = digits.front() == '-';
+        if (negative || digits.front() == '+') digits.remove_prefix(1);
+        // An exponent beyond long long is as good as one beyond every power a text can hold.
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc{})
+            exponent = std::numeric_limits<long long>::max() / 2;
+        if (negative) exponent = -exponent;
+    }
+    return power + exponent >= 0;
+}
+
+// The value of a decimal number beyond the range that from_chars gives: one
+// too large for a double, an overflow, which raises, or one nearer to 0 than
+// half the smallest subnormal, whose correctly rounded value is a zero of its
+// sign. No number of either kind is near 1, so its magnitude tells which.
 double outOfRangeValue(std::string_view number)
 {
-    const std::string text(number);
-#ifdef _WIN32
-    static const _locale_t cLocale = _create_locale(LC_NUMERIC, "C");
-    errno = 0;
-    const double value = _strtod_l(text.c_str(), nullptr, cLocale);
-#else
-    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
-    errno = 0;
-    const double value = strtod_l(text.c_str(), nullptr, cLocale);
-#endif
-    if (errno == ERANGE && std::isinf(value)) throw overflowError();
-    return value;
+    if (atLeastOne(number)) throw overflowError();
+    return number.front() == '-' ? -0.0 : 0.0;
 }
 
 }  // namespace

@@ -21,6 +21,8 @@
 // bits are the fraction of x, its higher ones the whole part: both are exact,
 // so x rounded half to even is whole + 1 when the fraction is above 1/2, or
 // equal to it with whole odd, and whole otherwise. That is the only rounding.
+// The fraction's highest bit tells whether it reaches 1/2, any bit below it
+// whether it goes beyond.
 // When whole < 10^15, x has 15 digits before its point and the rounded integer
 // N (10^14 <= N <= 10^15) is the 15 digits, the first at 10^(14 - k); N = 10^15
 // is fifteen 9s carried over: 1 and 14 zeros, one power higher. When
@@ -36,7 +38,38 @@ namespace platform {
 
 namespace {
 
-__extension__ typedef unsigned __int128 uint128;  // GCC and Clang on 64-bit targets
+// An unsigned 128-bit integer as two 64-bit halves, the same code on every
+// target: 32-bit ones have no 128-bit type. On x86-64 its four partial
+// products cost no measurable time against one 128-bit multiplication.
+struct UInt128 {
+    uint64_t high;
+    uint64_t low;
+};
+
+UInt128 product(uint64_t a, uint64_t b)
+{
+    constexpr uint64_t kLow32 = 0xffffffff;
+    const uint64_t lowLow = (a & kLow32) * (b & kLow32);
+    const uint64_t lowHigh = (a & kLow32) * (b >> 32);
+    const uint64_t highLow = (a >> 32) * (b & kLow32);
+    const uint64_t highHigh = (a >> 32) * (b >> 32);
+    const uint64_t middle = (lowLow >> 32) + (lowHigh & kLow32) + (highLow & kLow32);  // below 3 * 2^32
+    return {highHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32), (middle << 32) | (lowLow & kLow32)};
+}
+
+// The low 64 bits of x / 2^shift, for a shift from 1 to 127.
+uint64_t shiftedRight(UInt128 x, int shift)
+{
+    if (shift >= 64) return x.high >> (shift - 64);
+    return (x.high << (64 - shift)) | (x.low >> shift);
+}
+
+// Whether any of the lowest n bits of x (n from 1 to 127) is set.
+bool anyBitBelow(UInt128 x, int n)
+{
+    if (n <= 64) return (x.low << (64 - n)) != 0;
+    return x.low != 0 || (x.high << (128 - n)) != 0;
+}
 
 constexpr int kFractionBits = 52;  // the stored significand bits of a double
 constexpr int kExponentBias = 1023;
@@ -79,12 +112,12 @@ constexpr bool floorLog10Pow2IsExactOnRange()
 static_assert(floorLog10Pow2IsExactOnRange());
 
 // scaled / 2^shift rounded to an integer, a tie to the even one.
-uint64_t roundedHalfToEven(uint128 scaled, int shift)
+uint64_t roundedHalfToEven(UInt128 scaled, int shift)
 {
-    const uint64_t whole = static_cast<uint64_t>(scaled >> shift);
-    const uint128 fraction = scaled & ((uint128{1} << shift) - 1);
-    const uint128 half = uint128{1} << (shift - 1);
-    return whole + ((fraction > half || (fraction == half && (whole & 1))) ? 1 : 0);
+    const uint64_t whole = shiftedRight(scaled, shift);
+    const bool atLeastHalf = shiftedRight(scaled, shift - 1) & 1;
+    const bool beyondHalf = atLeastHalf && anyBitBelow(scaled, shift - 1);
+    return whole + ((beyondHalf || (atLeastHalf && (whole & 1))) ? 1 : 0);
 }
 
 // The 15 decimal digits of n < 10^15, two at a time.
@@ -109,8 +142,8 @@ bool significantDigitsExactly(double magnitude, SignificantDigits& d)
     const uint64_t m = (bits & ((uint64_t{1} << kFractionBits) - 1)) | (uint64_t{1} << kFractionBits);
     const int shift = kFractionBits - e;
     int k = kFirstDigitPower - floorLog10Pow2(e);
-    uint128 scaled = static_cast<uint128>(m) * kPowersOfTen[k];
-    if ((scaled >> shift) >= kPowersOfTen[kSignificantDigits]) scaled = static_cast<uint128>(m) * kPowersOfTen[--k];
+    UInt128 scaled = product(m, kPowersOfTen[k]);
+    if (shiftedRight(scaled, shift) >= kPowersOfTen[kSignificantDigits]) scaled = product(m, kPowersOfTen[--k]);
     uint64_t digits = roundedHalfToEven(scaled, shift);
     d.exponent = kFirstDigitPower - k;
     if (digits == kPowersOfTen[kSignificantDigits]) {

@@ -82,6 +82,25 @@ int InputFile::peekByte()
 
 bool InputFile::atEnd() { return peekByte() < 0; }
 
+void InputFile::skipEmptyLines()
+{
+    if (endingComma_ > 0) return;
+    for (;;) {
+        while (peekByte() == ' ') ++pos_;
+        const int next = peekByte();
+        if (next != '\n' && next != '\r') return;
+        ++pos_;
+        passLineEnd(static_cast<char>(next));
+    }
+}
+
+void InputFile::passLineEnd(char first)
+{
+    if (first == '\r' && peekByte() == '\n') ++pos_;
+    ++line_;
+    lineStart_ = bytesConsumed();
+}
+
 std::string InputFile::readField(std::size_t maxLength)
 {
     std::string field;
@@ -111,9 +130,7 @@ std::size_t InputFile::readFieldInto(std::string& text, std::size_t maxLength)
             endingComma_ = static_cast<long>(at - lineStart_) + 1;
             return text.size() - first;
         }
-        if (separator == '\r' && peekByte() == '\n') ++pos_;
-        ++line_;
-        lineStart_ = bytesConsumed();
+        passLineEnd(separator);
         break;
     }
     endingComma_ = 0;

@@ -30,6 +30,10 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool atEnd();
+    // Skips the lines ahead that hold nothing, or only blanks, when the next
+    // field starts a line (not when it follows a comma): such a line holds no
+    // field. The line numbers count them all the same.
+    void skipEmptyLines();
     // The next field: the text up to the next comma or line end (LF, CRLF or
     // CR), blanks at its start skipped, the comma or line end consumed. At most
     // maxLength characters are kept: a longer field is cut there and the read
@@ -51,6 +55,8 @@ public:
 private:
     int peekByte();  // the next byte without consuming it, or -1 at the end
     bool fill();
+    // Past a line end whose first character, LF or CR, was just consumed.
+    void passLineEnd(char first);
 
     int fd_ = -1;
     std::vector<char> buffer_;

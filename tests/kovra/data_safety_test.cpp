@@ -13,6 +13,7 @@
 #include "platform/runtime_error.h"
 #include "platform/textfile.h"
 #include "run_program.h"
+#include "test_grid.h"
 
 namespace fs = std::filesystem;
 
@@ -134,34 +135,40 @@ TEST(DataSafety, LongLinesCostNoMemory)
         const std::string block(1 << 20, 'x');
         for (int i = 0; i < 200; ++i) in << block;  // 200 MB without a line end
     }
-    fs::copy_file(DEMO_GRID, w.dir / "mirtaxo.gsb");
+    writeFile(w.dir / "mirtaxo.gsb", unmarkedDemoGrid());
     // Two threads whatever the machine: each thread's stack takes address
     // space, and one per core would leave none on a machine with many.
     const ProgramRun r =
         w.run({"in.txt", "out.txt"}, {.addressSpace = 128ULL << 20, .fileSize = 0, .environment = {"KOVRA_THREADS=2"}});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters; the run ends here: no record after it was converted\n");
+    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters; the run ends "
+                     "here: no record after it was converted\n"
+                     "kovra: in.txt: 1 of 2 points converted, 1 not converted, 0 warnings; the run ended at line 3\n");
     EXPECT_EQ(countLines(readFile(w.dir / "out.txt"), "\r"), 2);
 }
 
 TEST(DataSafety, FailedWritesEndTheRunAndSayWhatIsComplete)
 {
     Workspace full;
-    fs::copy_file(DEMO_GRID, full.dir / "mirtaxo.gsb");
+    writeFile(full.dir / "mirtaxo.gsb", unmarkedDemoGrid());
     ProgramRun r = full.run({"in.txt", "/dev/full"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "kovra: cannot write /dev/full: No space left on device; the output holds no complete line\n");
+    EXPECT_EQ(r.err, "kovra: cannot write /dev/full: No space left on device; the output holds no complete line\n"
+                     "kovra: in.txt: 10 of 10 points converted, 0 not converted, 0 warnings; the run ended after line "
+                     "11 without finishing its output\n");
 
     // A file that may grow no further mid-run: the previous output is left
     // as it was, whatever the number of threads.
     for (const char* threads : {"KOVRA_THREADS=1", "KOVRA_THREADS=3"}) {
         Workspace limited;
-        fs::copy_file(DEMO_GRID, limited.dir / "mirtaxo.gsb");
+        writeFile(limited.dir / "mirtaxo.gsb", unmarkedDemoGrid());
         writeFile(limited.dir / "in.txt", manyPoints(60000));
         writeFile(limited.dir / "out.txt", "old\r\n");
         r = limited.run({"in.txt", "out.txt"}, {.addressSpace = 0, .fileSize = 1500000, .environment = {threads}});
         EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, "kovra: cannot write out.txt: File too large; out.txt was left as it was\n");
+        EXPECT_EQ(r.err, "kovra: cannot write out.txt: File too large; out.txt was left as it was\n"
+                         "kovra: in.txt: 60000 of 60000 points converted, 0 not converted, 0 warnings; the run ended "
+                         "after line 60001 without finishing its output\n");
         EXPECT_EQ(readFile(limited.dir / "out.txt"), "old\r\n");
     }
 }

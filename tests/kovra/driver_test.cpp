@@ -66,7 +66,7 @@ TEST(HeaderWarnings, ZoneSixtyIsNotWarnedAsMisread)
     };
     for (const auto& c : cases) {
         const RunSettings run = readHeader(c.header, "in.txt").run;
-        EXPECT_EQ(headerWarnings(c.header, run).size(), c.warned ? 1u : 0u) << c.header;
+        EXPECT_EQ(headerWarnings(c.header, run, 0).size(), c.warned ? 1u : 0u) << c.header;
     }
 }
 

@@ -362,6 +362,26 @@ TEST_F(Ed2etTest, ReverseShiftInvertsTheForwardShiftOnTheDemoGrid)
     }
 }
 
+TEST_F(Ed2etTest, TheCommittedDemoGridCarriesTheMarkThatMakesKovraWarnAboutIt)
+{
+    // The overview's VERSION record, bytes 64 to 79 of the file the packages
+    // ship: a believable grid with invented shifts must not pass for an
+    // official one, whose VERSION is "NTv2.0".
+    const std::string demo = std::string(RUK_EXAMPLES_DIR) + "/mirtaxo.gsb";
+    std::ifstream file(demo, std::ios::binary);
+    std::string overview(176, '\0');
+    file.read(overview.data(), 176);
+    EXPECT_EQ(overview.substr(64, 16), "VERSION RUK-DEMO");
+
+    const Grid grid = Grid::open(demo);
+    EXPECT_TRUE(grid.isDemo());
+    ASSERT_FALSE(grid.remarks().empty());
+    EXPECT_EQ(grid.remarks()[0], "grid file \"" + demo + "\": warning: it is the synthetic demo grid of this program: "
+                                 "its shifts are invented; use your mapping agency's official grid");
+    EXPECT_FALSE(write(fieldGrid()).isDemo());
+    EXPECT_TRUE(write(fieldGrid()).remarks().empty());
+}
+
 TEST_F(Ed2etTest, ReverseShiftFailsWhenAnEstimateLeavesTheGrid)
 {
     // A constant shift of 2.5 spacings north: the first estimate of a point less

@@ -1,5 +1,6 @@
 // Whole runs on committed point files with the demo grid: every byte of the
 // output and every message must stay as the verified converter gives them.
+// Each run warns that the grid is the demo grid, so none has status 0.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -24,8 +25,8 @@ struct GoldenCase {
 TEST(Golden, OutputsAndMessagesAreByteForByteTheVerifiedOnes)
 {
     const GoldenCase cases[] = {
-        {kExamples / "ed50_sample.txt", "ed50_sample", 0},
-        {kExamples / "etrs89_sample.txt", "etrs89_sample", 0},
+        {kExamples / "ed50_sample.txt", "ed50_sample", 1},
+        {kExamples / "etrs89_sample.txt", "etrs89_sample", 1},
         {kGolden / "ed50_generated.txt", "ed50_generated", 1},
         {kGolden / "etrs89_generated.txt", "etrs89_generated", 1},
     };
@@ -40,9 +41,7 @@ TEST(Golden, OutputsAndMessagesAreByteForByteTheVerifiedOnes)
         const ProgramRun run = runProgram(KOVRA_BINARY, {in, "out.txt"}, dir.path(), {.environment = {threads}});
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(readFile(dir / "out.txt") == readFile(kGolden / (c.name + ".expected")));
-        const fs::path messages = kGolden / (c.name + ".messages");
-        const std::string expected = fs::exists(messages) ? readFile(messages) : "";
-        EXPECT_EQ(run.err, expected);
+        EXPECT_EQ(run.err, readFile(kGolden / (c.name + ".messages")));
         EXPECT_EQ(readFile(dir / in), readFile(c.input)) << "the input is never touched";
     }
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "run_program.h"
+#include "test_grid.h"
 
 namespace fs = std::filesystem;
 
@@ -17,12 +18,12 @@ ProgramRun kovra(const TempDir& dir, const std::vector<std::string>& args)
     return runProgram(KOVRA_BINARY, args, dir.path());
 }
 
-// A directory holding the demo grid and an input file "in.txt".
+// A directory holding the demo grid (without its mark) and an input file "in.txt".
 struct Workspace {
     TempDir dir;
     explicit Workspace(const std::string& input, bool withGrid = true)
     {
-        if (withGrid) fs::copy_file(DEMO_GRID, dir / "mirtaxo.gsb");
+        if (withGrid) writeFile(dir / "mirtaxo.gsb", unmarkedDemoGrid());
         writeFile(dir / "in.txt", input);
     }
     ProgramRun run() { return kovra(dir, {"in.txt", "out.txt"}); }
@@ -78,9 +79,20 @@ TEST(KovraCommandLine, PathsOpeningOrderAndRefusals)
     expectRefused(kovra(w.dir, {"nothere.txt", "out.txt"}), "File not found: nothere.txt");
     EXPECT_EQ(w.output(), "precious\r\n");
 
-    // An output in a folder that does not exist.
+    // A blank in the input path: the input path is the text before it, which
+    // the message says when the command line holds more than two words.
+    const ProgramRun blank = kovra(w.dir, {"my in.txt", "x.txt"});
+    EXPECT_EQ(blank.status, 2);
+    EXPECT_EQ(blank.err, "kovra: Error openFiles: File not found: my\n"
+                         "kovra: the input path ends at the first blank (an input path cannot hold one); everything "
+                         "after it, \"in.txt x.txt\", is the output path\n");
+    EXPECT_FALSE(fs::exists(w.dir / "in.txt x.txt"));
+
+    // An output in a folder that does not exist; with a blank in it, no word
+    // about the input, which is there.
     expectRefused(kovra(w.dir, {"in.txt", "no/such/folder.txt"}),
                   "Path not found: no/such/folder.txt");
+    expectRefused(kovra(w.dir, {"in.txt", "no/such", "folder.txt"}), "Path not found: no/such folder.txt");
 
     // An empty input is refused before the output is touched.
     writeFile(w.dir / "empty.txt", "");
@@ -140,21 +152,27 @@ TEST(KovraHeader, DatumAndZoneFromTheFirstFieldAndWarningsAboutWhatItLeavesToCha
         Workspace w(c.input);
         const ProgramRun r = w.run();
         EXPECT_EQ(r.status, c.warnings.empty() ? 0 : 1) << c.input;
-        EXPECT_EQ(r.err, c.warnings) << c.input;
+        const bool two = c.warnings.find('\n') + 1 < c.warnings.size();
+        const std::string summary = std::string("kovra: in.txt: no point records after the header, ") +
+                                    (two ? "2 warnings" : "1 warning") + "\n";
+        EXPECT_EQ(r.err, c.warnings.empty() ? "" : c.warnings + summary) << c.input;
         EXPECT_EQ(w.output(), c.output) << c.input;
     }
 
     // A comma cuts the header to "UTM": no datum, zone 0, and the rest of the
-    // line becomes two records, both at easting 0 and outside the grid.
+    // line becomes two records, both at easting 0 and outside the grid. The
+    // comma is named first.
     Workspace cut("UTM, ED50, H30\r\n");
     const ProgramRun r = cut.run();
     EXPECT_EQ(r.status, 1);
-    const auto afterComma = [](const char* record, const char* column) {
-        return std::string("kovra: in.txt:1: warning: a comma ends the record at column ") + column + ": \"" + record +
-               "\" is read as the next record\nkovra: in.txt:1: Error ed2et: outside the grid (the part after the comma "
-               "at column " + column + "; name, easting and northing missing: each field needs a blank after it)\n";
+    const auto afterComma = [](const char* column) {
+        return std::string("kovra: in.txt:1: Error ed2et: outside the grid (the part after the comma at column ") +
+               column + ")\n";
     };
-    EXPECT_EQ(r.err, neither + zone("UT", "0", false) + afterComma("ED50", "4") + afterComma("H30", "10"));
+    EXPECT_EQ(r.err, "kovra: in.txt:1: warning: the comma at column 4 ends the header \"UTM\": the rest of the line is "
+                     "read as point records\n" +
+                         neither + zone("UT", "0", false) + afterComma("4") + afterComma("10") +
+                         "kovra: in.txt: 0 of 2 points converted, 2 not converted, 3 warnings\n");
     EXPECT_EQ(cut.output(), "");
 }
 
@@ -177,19 +195,50 @@ TEST(KovraRecords, FieldsNamesAndRestsReachTheOutput)
     EXPECT_EQ(out[3].substr(out[3].size() - 15), "  two  blanks \r");
 
     // The comma splits "P4 440300.5,5 4470300 10" into "P4 440300.5" (easting
-    // without a blank behind it: 0) and "5 4470300 10" (northing 0); in
-    // "P5 440400 4470400" the northing has no blank behind it either. All three
-    // land on the equator, far outside the grid.
+    // without a blank behind it: 0) and "5 4470300 10" (northing 0), which the
+    // comma warning says first; in "P5 440400 4470400" the northing has no
+    // blank behind it either. All three land on the equator, far outside the
+    // grid.
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err,
-              "kovra: in.txt:5: Error ed2et: outside the grid (point P4; easting and northing missing: each "
-              "needs a blank after it)\n"
-              "kovra: in.txt:5: warning: a comma ends the record at column 12: \"5 4470300 10\" is read as the next "
-              "record\n"
-              "kovra: in.txt:5: Error ed2et: outside the grid (point 5, the part after the comma at column 12; "
-              "northing missing: put a blank or a further field after it)\n"
+              "kovra: in.txt:5: warning: the comma at column 12 ends the record \"P4 440300.5\": the rest of the line "
+              "is read as further records; the decimal separator is \".\"\n"
+              "kovra: in.txt:5: Error ed2et: outside the grid (point P4, the part before the comma at column 12)\n"
+              "kovra: in.txt:5: Error ed2et: outside the grid (point 5, the part after the comma at column 12)\n"
               "kovra: in.txt:6: Error ed2et: outside the grid (point P5; northing missing: put a blank or a "
-              "further field after it)\n");
+              "further field after it)\n"
+              "kovra: in.txt: 3 of 6 points converted, 3 not converted, 1 warning\n");
+}
+
+TEST(KovraSummary, ARunThatSaidAnythingEndsWithTheCountOfItsPointRecordsAndWarnings)
+{
+    const std::string header = "UTM ED50 H30\r\n", good = "A 440000 4470000 a\r\n";
+    const struct {
+        const char* what;
+        std::string input;
+        std::string summary;  // the last line; none for a run that said nothing
+    } cases[] = {
+        {"clean", header + good + good, ""},
+        {"one warning", header + "A 440000x 4470000 a\r\n", "1 of 1 point converted, 0 not converted, 1 warning"},
+        {"one point lost", header + good + "B 440000 0 b\r\n", "1 of 2 points converted, 1 not converted, 0 warnings"},
+        {"empty lines are no point records", header + "\r\n" + good + "  \r\nB 440000 0 b\r\n\r\n",
+         "1 of 2 points converted, 1 not converted, 0 warnings"},
+        {"each part of a line a comma broke is one",
+         header + "A 440000 4470000 a,b\r\n", "1 of 2 points converted, 1 not converted, 1 warning"},
+        {"warnings of the header and of the points", "UTM ED50 H3O\r\n" + good + "A 440000x 4470000 a\r\n",
+         "0 of 2 points converted, 2 not converted, 2 warnings"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Workspace w(c.input);
+        const std::vector<std::string> said = lines(w.run().err);
+        if (c.summary.empty()) {
+            EXPECT_TRUE(said.empty());
+            continue;
+        }
+        ASSERT_FALSE(said.empty());
+        EXPECT_EQ(said.back(), "kovra: in.txt: " + c.summary);
+    }
 }
 
 TEST(KovraRecords, StageErrorInTheMiddleSkipsOnlyThatPoint)
@@ -200,7 +249,8 @@ TEST(KovraRecords, StageErrorInTheMiddleSkipsOnlyThatPoint)
                 "C 440000 4470000 c\r\n");
     const ProgramRun r = w.run();
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kovra: in.txt:3: Error utm2ll: Overflow (point B)\n");
+    EXPECT_EQ(r.err, "kovra: in.txt:3: Error utm2ll: Overflow (point B)\n"
+                     "kovra: in.txt: 2 of 3 points converted, 1 not converted, 0 warnings\n");
     const std::vector<std::string> out = lines(w.output());
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[1].substr(1, out[1].size() - 3), out[2].substr(1, out[2].size() - 3));
@@ -214,22 +264,43 @@ TEST(KovraRecords, RecordTooLongEndsTheRunKeepingEarlierLines)
                 "\r\nC 440000 4470000 c\r\n");
     const ProgramRun r = w.run();
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters; the run ends here: no record after it was converted\n");
+    EXPECT_EQ(r.err, "kovra: in.txt:3: Error leeCadena: Overflow: record longer than 32767 characters; the run ends "
+                     "here: no record after it was converted\n"
+                     "kovra: in.txt: 1 of 2 points converted, 1 not converted, 0 warnings; the run ended at line 3\n");
     EXPECT_EQ(lines(w.output()).size(), 2u);
 }
 
-TEST(KovraGrid, MissingGridIsNotCreatedAndIsNamedOnce)
+TEST(KovraGrid, MissingGridIsNotCreatedAndIsNamedOnceWithItsFolderAndNamesInAnotherCase)
 {
-    Workspace w("UTM ED50 H30\r\nA 440000 4470000 a\r\nB 440000 4470000 b\r\n", false);
-    const ProgramRun r = w.run();
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "kovra: grid file \"mirtaxo.gsb\" not found in the working directory: no point can "
-              "be shifted\n"
-              "kovra: in.txt:2: Error ed2et: outside the grid (point A)\n"
-              "kovra: in.txt:3: Error ed2et: outside the grid (point B)\n");
-    EXPECT_EQ(w.output(), "UTM ETRS89 H30\r\n");
-    EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb"));
+    // The folder searched, absolute, what to do, and the files there whose
+    // names differ from the grid's in case only (a grid saved from Windows).
+    const std::string copy = "copy your NTv2 grid there as mirtaxo.gsb";
+    const std::string rename = " mirtaxo.gsb (the name is case-sensitive), or " + copy;
+    const struct {
+        std::vector<const char*> files;  // in the working directory
+        std::string after;               // what follows the folder's path
+    } cases[] = {
+        {{}, ": no point can be shifted; " + copy},
+        {{"MIRTAXO.GSB"}, ", which holds \"MIRTAXO.GSB\": no point can be shifted; rename that file" + rename},
+        {{"Mirtaxo.gsb", "mirtaxo.gsb.bak"},
+         ", which holds \"Mirtaxo.gsb\": no point can be shifted; rename that file" + rename},
+        {{"mirtaxo.GSB", "MIRTAXO.GSB"},
+         ", which holds \"MIRTAXO.GSB\" and \"mirtaxo.GSB\": no point can be shifted; rename one of them" + rename},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        Workspace w("UTM ED50 H30\r\nA 440000 4470000 a\r\nB 440000 4470000 b\r\n", false);
+        for (const char* file : c.files) writeFile(w.dir / file, "");
+        const ProgramRun r = w.run();
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "kovra: grid file \"mirtaxo.gsb\" not found in the working directory, " +
+                             fs::canonical(w.dir.path()).string() + c.after + "\n" +
+                             "kovra: in.txt:2: Error ed2et: outside the grid (point A)\n"
+                             "kovra: in.txt:3: Error ed2et: outside the grid (point B)\n"
+                             "kovra: in.txt: 0 of 2 points converted, 2 not converted, 0 warnings\n");
+        EXPECT_EQ(w.output(), "UTM ETRS89 H30\r\n");
+        EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb"));
+    }
 }
 
 TEST(KovraGrid, BothDirectionsRoundTripWithinTwoMillimetres)

@@ -90,6 +90,51 @@ TEST(NumericPrefix, TakesOneSignDigitsOnePointAndAnExponentWithDigits)
     EXPECT_EQ(numericValue("0." + std::string(400, '0') + "1"), 0.0);
 }
 
+TEST(NumericValue, OutOfRangeOverflowsWhenLargeAndIsASignedZeroWhenTiny)
+{
+    // Beyond a double's range either way: the magnitude decides, however the
+    // digits, the point and the exponent place it.
+    const struct {
+        const char* text;
+        bool overflows;
+    } cases[] = {
+        {"1e309", true},
+        {"+1e+999", true},
+        {"0.001e312", true},
+        {"1000e-327", false},
+        {"-0.0001e-320", false},
+        {"2.4703282292062327e-324", false},  // just below half the smallest subnormal
+        {"1e99999999999999999999999", true},
+        {"-1e-99999999999999999999999", false},
+        {"000000000000000000000000000000000001e-400", false},
+    };
+    for (const auto& c : cases) {
+        if (c.overflows) {
+            EXPECT_THROW(numericValue(c.text), platform::RunError) << c.text;
+            continue;
+        }
+        const double value = numericValue(c.text);
+        EXPECT_EQ(value, 0.0) << c.text;
+        EXPECT_EQ(std::signbit(value), c.text[0] == '-') << c.text;
+    }
+}
+
+TEST(NumericValue, PositiveExponentsRoundOnceNotTwiceThroughExtendedPrecision)
+{
+    // Products m * 10^e whose rounding to 64 significant bits (x87 at its
+    // default precision) and then to 53 gives a neighbour of the correctly
+    // rounded double: the 32-bit Windows build's number reading must not.
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"4750134862337265e9", 0x1.f6f0a9d6c94f7p+81},   {"1454963297801927e6", 0x1.3b7eb00a7feafp+70},
+        {"6639658589766364e12", 0x1.5743265611c35p+92},  {"7001271608126672e16", 0x1.b9d7a4aff3013p+105},
+        {"2701350446596296e19", 0x1.4cf79720d6fcfp+114}, {"3202327351789227e11", 0x1.08e3eb5beddb7p+88},
+    };
+    for (const auto& c : cases) EXPECT_EQ(numericValue(c.text), c.value) << c.text;
+}
+
 TEST(IntegerConversion, RoundsHalfToEvenAndOverflowsOutsideRange)
 {
     using platform::roundToInteger;

@@ -67,11 +67,16 @@ no_runpath() {  # PROGRAM: it finds its libraries in the system's folders alone
 }
 no_runpath "$bin/kovra"
 
-# The bundled samples with the bundled grid, in a working folder of their own.
+# The bundled samples with the bundled grid, in a working folder of their own:
+# the golden outputs, and the warning that the grid is the demo grid.
 mkdir "$tmp/work"
 cp "$data/mirtaxo.gsb" "$data/ed50_sample.txt" "$data/etrs89_sample.txt" "$tmp/work/"
 for sample in ed50_sample etrs89_sample; do
-  (cd "$tmp/work" && "$bin/kovra" "$sample.txt" "$sample.out") || fail "the packaged kovra failed on $sample.txt"
+  status=0
+  (cd "$tmp/work" && "$bin/kovra" "$sample.txt" "$sample.out" 2>"$sample.err") || status=$?
+  [ "$status" -eq 1 ] || fail "the packaged kovra ended with status $status on $sample.txt"
+  cmp -s "$tmp/work/$sample.err" "$source/tests/golden/$sample.messages" ||
+    fail "the packaged kovra does not warn about its demo grid as tests/golden/$sample.messages says"
   cmp "$tmp/work/$sample.out" "$source/tests/golden/$sample.expected" ||
     fail "the packaged kovra converts $sample.txt differently from the golden output"
 done

@@ -4,7 +4,8 @@
 //   box_counter KOVRA_EXE INPUT OUTPUT
 //
 // prints one line for each box it saw, "box<TAB>" and the first line of its
-// text, then "boxes N" and "status S" (kovra's exit status).
+// text (and, for a text of paragraphs, " | " and the first line of the
+// second), then "boxes N" and "status S" (kovra's exit status).
 #include <windows.h>
 
 #include <cstdio>
@@ -42,13 +43,21 @@ BOOL CALLBACK longestStatic(HWND child, LPARAM data)
     return TRUE;
 }
 
-std::string firstLine(const std::wstring& text)
+std::string utf8(const std::wstring& text)
 {
-    const std::wstring line = text.substr(0, text.find(L'\n'));
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), n, nullptr, nullptr);
-    return utf8;
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
+    return narrow;
+}
+
+// The first line of the text, and of its second paragraph when it has one.
+std::string heading(const std::wstring& text)
+{
+    std::wstring shown = text.substr(0, text.find(L'\n'));
+    const std::size_t second = text.find(L"\n\n");
+    if (second != std::wstring::npos) shown += L" | " + text.substr(second + 2, text.find(L'\n', second + 2) - second - 2);
+    return utf8(shown);
 }
 
 }  // namespace
@@ -70,7 +79,7 @@ int wmain(int argc, wchar_t** argv)
         if (!search.box) continue;
         std::wstring text;
         EnumChildWindows(search.box, longestStatic, reinterpret_cast<LPARAM>(&text));
-        std::printf("box\t%s\n", firstLine(text).c_str());
+        std::printf("box\t%s\n", heading(text).c_str());
         ++boxes;
         PostMessageW(search.box, WM_COMMAND, IDOK, 0);
         // Until it is gone: the next box may come under the same handle.

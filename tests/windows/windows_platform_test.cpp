@@ -1,6 +1,7 @@
-// The parts of the Windows platform layer that are plain text handling,
-// checked on Linux: the error texts it words as glibc does, and how it takes
-// the program's name off a Windows command line.
+// The parts of the Windows platform layer that are plain text handling or
+// arithmetic, checked on Linux: the error texts it words as glibc does, how it
+// takes the program's name off a Windows command line, and the 64-bit tick
+// count it makes of GetTickCount's 32 bits on Windows XP.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 
 #include "platform/cmdline.h"
 #include "platform/sysfile.h"
+#include "platform/win32/tickcount.h"
 
 TEST(WindowsPlatform, ErrorTextsAreWordedAsOnLinux)
 {
@@ -52,4 +54,22 @@ TEST(WindowsPlatform, CommandLineTextAfterTheProgramName)
     for (const auto& c : cases)
         EXPECT_EQ(platform::textAfterProgramName(std::wstring_view(c.line)), std::wstring_view(c.text));
     EXPECT_EQ(platform::textAfterProgramName(std::string_view("kovra.exe a.txt b.txt")), "a.txt b.txt");
+}
+
+TEST(WindowsPlatform, WidenedTickCountCountsTheWrapsOfGetTickCount)
+{
+    using platform::win32::widenedTickCount;
+    const struct {
+        uint64_t before;
+        uint32_t now;
+        uint64_t widened;
+    } cases[] = {
+        {0, 0, 0},
+        {1000, 5000, 5000},
+        {0xfffffff0, 0x10, 0x100000010},             // the first wrap
+        {0x3fffffff0, 0x10, 0x400000010},            // a later one
+        {0x200000005, 0x5, 0x200000005},             // the same count again
+        {0x2fffffffe, 0xffffffff, 0x2ffffffff},      // just before a wrap
+    };
+    for (const auto& c : cases) EXPECT_EQ(widenedTickCount(c.before, c.now), c.widened) << std::hex << c.before;
 }

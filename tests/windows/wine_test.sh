@@ -3,15 +3,21 @@
 # files and the messages of the Linux tests). Exit 77 (skipped) with the reason
 # when Wine or a program is missing.
 #
-#   wine_test.sh setup   STATE            a throw-away Wine prefix in a temp dir
+#   wine_test.sh setup   STATE KOVRA_EXE  a throw-away Wine prefix in a temp dir, in which KOVRA_EXE runs
 #   wine_test.sh cleanup STATE            its wineserver stopped, the prefix removed
 #   wine_test.sh golden  STATE KOVRA_EXE SOURCE_DIR
 #   wine_test.sh cli     STATE KOVRA_EXE SOURCE_DIR VERSION
 #   wine_test.sh stages  STATE PROBE_EXE SOURCE_DIR   (stage_compare.exe beside it)
-#   wine_test.sh run     STATE EXE                    any test program, its status passed on
+#   wine_test.sh gtest   STATE EXE                    a GoogleTest program: it ran and passed
 #   wine_test.sh boxes   STATE KOVRA_EXE SOURCE_DIR COUNTER_EXE   messages as boxes, on a headless X server
+#   wine_test.sh package STATE ZIP SOURCE_DIR         the Windows package unpacked, its kovra.exe on its demo
+#   wine_test.sh then    STATE COMMAND...             COMMAND, where the programs run under Wine
 #
-# STATE is a file that holds the prefix's path from setup to cleanup.
+# STATE is a file that holds the prefix's path from setup to cleanup. Where
+# setup skips (no Wine, or a Wine that cannot run the programs: a 32-bit build
+# needs Debian's wine32, of the i386 architecture), it writes why to
+# STATE.skipped, and every test that needs the prefix skips with that reason.
+# Wine's own status cannot tell: it is 0 when Wine could not start a program.
 set -uo pipefail
 
 mode=$1
@@ -22,7 +28,8 @@ state=$2
 
 # boxes_test KOVRA_EXE COUNTER_EXE: a file with 500 warnings and 2 errors, its
 # messages as boxes (as when the CAD program starts kovra.exe): a box for each
-# error while the run goes on, and one for all the warnings at its end.
+# error while the run goes on, and one at its end headed by the run's summary,
+# with all the warnings (the demo grid's among them) under it.
 boxes_test() {
   command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh windows installs it)"
   [ -f "$2" ] || skip "$2 was not built (cmake --build --preset windows)"
@@ -54,10 +61,32 @@ boxes_test() {
   seen=$(cd "$work" && timeout 300 wine "$2" "$(winepath -w "$1")" in.txt out.txt | tr -d '\r')
   kill "$xvfb" 2>/dev/null
   expect_text "boxes: how many" "$(grep '^boxes' <<<"$seen")" "boxes 3"
-  expect_text "boxes: the errors, then the warnings" "$(grep -P '^box\t' <<<"$seen" | cut -f2)" \
-    "in.txt:252: Error ed2et: outside the grid (point E1)"$'\n'"in.txt:503: Error ed2et: outside the grid (point E2)"$'\n'"500 warnings: the points they name were converted; check them in the output."
+  expect_text "boxes: the errors, then the summary over the warnings" "$(grep -P '^box\t' <<<"$seen" | cut -f2)" \
+    "in.txt:252: Error ed2et: outside the grid (point E1)"$'\n'"in.txt:503: Error ed2et: outside the grid (point E2)"$'\n'"in.txt: 500 of 502 points converted, 2 not converted, 501 warnings | 501 warnings: the points they name were converted; check them in the output."
   expect_text "boxes: the run's status" "$(grep '^status' <<<"$seen")" "status 1"
   check "boxes: every point converted" test "$(grep -c ' a' "$work/out.txt")" -eq 500
+}
+
+# package_test ZIP: what the package holds, its texts in Windows line ends,
+# and its own kovra.exe on its own demo, run in the demo folder as the texts say.
+package_test() {
+  (cd "$work" && cmake -E tar xf "$1") || fail "the package does not unpack"
+  local folder=$work/$(basename "$1" .zip)
+  expect_text "package: its files" "$(cd "$folder" && find . -type f | sort | tr '\n' ' ')" \
+    "./LEEME.txt ./README.txt ./demo/ed50_sample.txt ./demo/etrs89_sample.txt ./demo/mirtaxo.gsb ./kovra.exe ./setup.exe "
+  local text
+  for text in LEEME.txt README.txt; do
+    check "package: $text ends every line in CR LF" test "$(grep -c $'\r$' "$folder/$text")" -eq "$(wc -l <"$folder/$text")"
+    check "package: $text names mirtaxo.gsb" grep -q 'mirtaxo.gsb' "$folder/$text"
+  done
+  local name
+  for name in ed50_sample etrs89_sample; do
+    (cd "$folder/demo" && wine "$folder/kovra.exe" "$name.txt" out.txt 2>"$work.err")
+    # 1: the packaged grid is the demo grid, and each run says so.
+    expect_text "package: $name: status" "$?" 1
+    expect_same "package: $name: output" "$folder/demo/out.txt" "$golden/$name.expected"
+    expect_same "package: $name: messages" "$work.err" "$golden/$name.messages"
+  done
 }
 
 # Headless: no Wine debug output, no window (without a display a message box
@@ -66,11 +95,17 @@ boxes_test() {
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
+# skip_setup REASON: setup's skip, its reason kept for the tests that need the prefix.
+skip_setup() {
+  echo "$*" >"$state.skipped"
+  skip "$@"
+}
+
 case $mode in
 setup)
+  rm -f "$state" "$state.skipped"
   command -v wine >/dev/null && command -v wineboot >/dev/null ||
-    skip "wine is not installed (scripts/install-deps.sh windows installs it)"
-  rm -f "$state"
+    skip_setup "wine is not installed (scripts/install-deps.sh windows installs it)"
   prefix=$(mktemp -d "${TMPDIR:-/tmp}/kovra-wine.XXXXXX")
   start=$(date +%s)
   # wineboot reports its 32-bit half missing (Debian's wine64 alone); that is harmless.
@@ -81,8 +116,17 @@ setup)
     exit 1
   fi
   rm -f "$prefix.log"
-  echo "$prefix" >"$state"
   echo "Wine prefix $prefix made in $(($(date +%s) - start)) s"
+  # kovra.exe says its version only where Wine could start it.
+  version=$(WINEPREFIX=$prefix wine "$3" --version 2>/dev/null | tr -d '\r')
+  if [[ $version != "kovra "* ]]; then
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null
+    WINEPREFIX=$prefix wineserver -w 2>/dev/null
+    rm -rf "$prefix"
+    kind=$(file -b "$3" | cut -d, -f1)
+    skip_setup "this Wine cannot run $(basename "$3") ($kind): a 32-bit build needs Debian's wine32 (i386), which scripts/install-deps.sh windows installs where the mirror has it"
+  fi
+  echo "$prefix" >"$state"
   exit 0
   ;;
 cleanup)
@@ -95,16 +139,27 @@ cleanup)
   ;;
 esac
 
+[ -f "$state.skipped" ] && skip "$(cat "$state.skipped")"
+[ -f "$state" ] || skip "no Wine prefix (its setup did not run)"
+if [ "$mode" = then ]; then
+  shift 2
+  exec "$@"
+fi
 program=$3
 source=${4:-}
-[ -f "$state" ] || skip "no Wine prefix (wine missing or its setup skipped)"
 [ -f "$program" ] || skip "$program was not built (cmake --build --preset windows)"
 export WINEPREFIX
 WINEPREFIX=$(cat "$state")
 export KOVRA_MESSAGES=stderr  # never a box that waits in a test
 unset KOVRA_THREADS           # each test sets its own, or none: not the caller's
-if [ "$mode" = run ]; then
-  wine "$program"
+if [ "$mode" = gtest ]; then
+  # GoogleTest's closing summary: only a program that ran to its end writes it.
+  wine "$program" | tee "$state.$$.out"
+  status=${PIPESTATUS[0]}
+  expect_text "$(basename "$program"): status" "$status" 0
+  check "$(basename "$program"): GoogleTest's summary" grep -q '^\[  PASSED  \] [0-9]* test' "$state.$$.out"
+  rm -f "$state.$$.out"
+  report "$(basename "$program")"
   exit $?
 fi
 
@@ -124,6 +179,11 @@ trap 'rm -rf "$work" "$work.out" "$work.err"' EXIT
 if [ "$mode" = boxes ]; then
   boxes_test "$program" "$5"
   report "boxes"
+  exit $?
+fi
+if [ "$mode" = package ]; then
+  package_test "$program"
+  report "package"
   exit $?
 fi
 
@@ -153,8 +213,9 @@ expect_refused() {
 case $mode in
 golden)
   # Every output byte and message as the Linux build gives them, on the
-  # single-threaded loop and on three worker threads.
-  for c in "$source/examples/ed50_sample.txt:ed50_sample:0" "$source/examples/etrs89_sample.txt:etrs89_sample:0" \
+  # single-threaded loop and on three worker threads. Each run warns that its
+  # grid is the demo grid, so none has status 0.
+  for c in "$source/examples/ed50_sample.txt:ed50_sample:1" "$source/examples/etrs89_sample.txt:etrs89_sample:1" \
            "$golden/ed50_generated.txt:ed50_generated:1" "$golden/etrs89_generated.txt:etrs89_generated:1"; do
     IFS=: read -r input name expected_status <<<"$c"
     for threads in 1 3; do
@@ -163,9 +224,7 @@ golden)
       KOVRA_THREADS=$threads kovra "$(basename "$input")" out.txt
       expect_text "$name threads=$threads: exit status" "$status" "$expected_status"
       expect_same "$name threads=$threads: output" "$work/out.txt" "$golden/$name.expected"
-      messages=$golden/$name.messages
-      [ -f "$messages" ] || messages=/dev/null
-      expect_same "$name threads=$threads: messages" "$work.err" "$messages"
+      expect_same "$name threads=$threads: messages" "$work.err" "$golden/$name.messages"
       expect_same "$name threads=$threads: input" "$work/$(basename "$input")" "$input"
     done
   done
@@ -209,6 +268,17 @@ cli)
   kovra ñandú.txt out.txt
   expect_refused "UTF-8 missing input" "File not found: ñandú.txt"
 
+  # An input path with a blank, quoted or not: the input path ends at the
+  # first blank all the same, which the message says (Windows passes the
+  # quotes on, and no file name can hold one).
+  kovra my in.txt out.txt
+  expect_text "blank in the input path: status" "$status" 2
+  expect_text "blank in the input path: messages" "$err" \
+    'kovra: Error openFiles: File not found: my'$'\n''kovra: the input path ends at the first blank (an input path cannot hold one); everything after it, "in.txt out.txt", is the output path'$'\n'
+  kovra "my in.txt" out.txt
+  expect_text "quoted input path with a blank: messages" "$err" \
+    'kovra: Error openFiles: Path/File access error: "my (Invalid argument)'$'\n''kovra: the input path ends at the first blank (an input path cannot hold one); everything after it, "in.txt" out.txt", is the output path'$'\n'
+
   # Folders and the same file twice, with the texts of the Linux build. Names
   # are not case-sensitive on Windows: IN.TXT is in.txt.
   mkdir "$work/folder"
@@ -241,16 +311,18 @@ cli)
   mkdir "$work/mirtaxo.gsb"
   kovra in.txt out.txt
   expect_text "grid folder: status" "$status" 1
+  summary=$'kovra: in.txt: 0 of 1 point converted, 1 not converted, 0 warnings\n'
   expect_text "grid folder: messages" "$err" \
-    "kovra: grid file \"mirtaxo.gsb\" is not a regular file: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: Cannot read grid file mirtaxo.gsb: not a regular file (point A)"$'\n'
+    "kovra: grid file \"mirtaxo.gsb\" is not a regular file: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: Cannot read grid file mirtaxo.gsb: not a regular file (point A)"$'\n'"$summary"
 
   # A message box with no desktop to show it on: the run goes on, and the
-  # message is the line on standard error.
+  # message is the line on standard error. The missing grid's message names
+  # the folder as Windows knows it.
   rmdir "$work/mirtaxo.gsb"
   KOVRA_MESSAGES=box kovra in.txt out.txt
   expect_text "box without a desktop: status" "$status" 1
   expect_text "box without a desktop: messages" "$err" \
-    "kovra: grid file \"mirtaxo.gsb\" not found in the working directory: no point can be shifted"$'\n'"kovra: in.txt:2: Error ed2et: outside the grid (point A)"$'\n'
+    "kovra: grid file \"mirtaxo.gsb\" not found in the working directory, $(winepath -w "$work"): no point can be shifted; copy your NTv2 grid there as mirtaxo.gsb"$'\n'"kovra: in.txt:2: Error ed2et: outside the grid (point A)"$'\n'"$summary"
   expect_same "box without a desktop: output" "$work/out.txt" <(printf '%s' "$out_header")
 
   # --help and --version on standard output, lines ended by LF as on Linux.
@@ -267,9 +339,12 @@ stages)
   # run's lines and messages identical, a stage value at most a few units in
   # the last place apart (stage_compare lists each that differs).
   (cd "$work" && wine "$program" "$source/examples/mirtaxo.gsb" >"$work/stages.txt")
-  checks=$((checks + 1))
-  wine "$(dirname "$program")/stage_compare.exe" "$golden/stages.expected" "$work/stages.txt" | sed 's/\r$//' ||
-    fail "stage results"
+  wine "$(dirname "$program")/stage_compare.exe" "$golden/stages.expected" "$work/stages.txt" >"$work/compared.txt"
+  status=$?
+  sed 's/\r$//' "$work/compared.txt"
+  expect_text "stage results: status" "$status" 0
+  # Its summary: only a comparer that ran writes it.
+  check "stage results: compared" grep -q '^[0-9]* lines, [0-9]* values' "$work/compared.txt"
   ;;
 *)
   echo "wine_test.sh: unknown mode $mode" >&2

@@ -68,16 +68,25 @@ std::wstring centreOf(const RECT& r)
     return std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2);
 }
 
+// The callbacks of EnumWindows and EnumChildWindows: functions of Windows'
+// calling convention (stdcall on 32 bits), which no lambda can be.
+BOOL CALLBACK addVisibleWindow(HWND window, LPARAM found)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK addWindow(HWND window, LPARAM found)
+{
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> topLevelWindows()
 {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-            if (IsWindowVisible(window))
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(addVisibleWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
@@ -92,13 +101,7 @@ HWND find(const std::wstring& title)
 std::vector<HWND> controlsOf(HWND window)
 {
     std::vector<HWND> controls;
-    EnumChildWindows(
-        window,
-        [](HWND control, LPARAM found) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(control);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&controls));
+    EnumChildWindows(window, addWindow, reinterpret_cast<LPARAM>(&controls));
     return controls;
 }
 
