@@ -54,7 +54,9 @@ FirstLine readFirstLine(std::string_view path)
     } catch (const std::system_error&) {
         return {FirstLine::Status::Unreadable, {}};
     }
-    if (line.size() > kLongestFirstLine)
+    // A NUL would end the path where the system reads it, naming another file
+    // than the one the line holds.
+    if (line.size() > kLongestFirstLine || line.find('\0') != std::string::npos)
         return {FirstLine::Status::Unreadable, {}};
     return {FirstLine::Status::Read, latin1ToUtf8(line)};
 }

@@ -23,8 +23,9 @@ struct FirstLine {
 // path may be a Windows path (see nativePath). A missing file is NotFound.
 // Only a regular file is read, and only as far as its first line, which may
 // be at most kLongestFirstLine bytes long: anything else that is there (a
-// folder, a FIFO, a device, a file that may not be read, a longer first line)
-// is Unreadable, found out without waiting. An empty file reads as an empty line.
+// folder, a FIFO, a device, a file that may not be read, a longer first line,
+// a first line holding a NUL byte) is Unreadable, found out without waiting.
+// An empty file reads as an empty line.
 FirstLine readFirstLine(std::string_view path);
 
 // A failed file-system operation. description says what failed, in Spanish as

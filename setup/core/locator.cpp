@@ -115,7 +115,24 @@ std::optional<std::string> acceptSelection(std::string_view folder, std::string_
         warn(boxes, "Ruta incorrecta");
         return std::nullopt;
     }
-    return std::string(folder) + kSeparator + std::string(kExecutable);
+    const char separator = isWindowsPath(folder) ? '\\' : kSeparator;
+    return std::string(folder) + separator + std::string(kExecutable);
+}
+
+std::string windowsFormOf(std::string_view folder, const std::vector<Drive>& drives)
+{
+    if (drives.empty())
+        return std::string(folder);
+    const Drive& drive = drives[driveOf(folder, drives)];
+    if (drive.root == drive.rootName || !isWindowsPath(drive.rootName) || !holds(drive.root, folder))
+        return std::string(folder);
+    std::string rest(folder.substr(std::min(drive.root.size(), folder.size())));
+    rest.erase(0, rest.find_first_not_of("/\\"));
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    std::string windows = drive.rootName;
+    if (windows.back() != '\\')
+        windows += '\\';
+    return windows + rest;
 }
 
 std::size_t driveOf(std::string_view path, const std::vector<Drive>& drives)

@@ -16,9 +16,10 @@ inline constexpr std::string_view kExecutable = "acad.exe";
 
 // "&Aceptar": the path for the wizard's Text1, which is folder + separator +
 // "acad.exe", joined as they stand (at a drive root this doubles the
-// separator, which still names the file). When selected is not exactly
-// "acad.exe" (also when nothing is selected) it warns "Ruta incorrecta" instead
-// and gives nothing.
+// separator, which still names the file). The separator is a backslash after
+// a Windows path, else this system's. When selected is not exactly "acad.exe"
+// (also when nothing is selected) it warns "Ruta incorrecta" instead and
+// gives nothing.
 std::optional<std::string> acceptSelection(std::string_view folder, std::string_view selected, MessageBoxes& boxes);
 
 // A drive of the drive list.
@@ -37,6 +38,13 @@ struct Drive {
 // and the root folders of the other mounted volumes that are ready, sorted,
 // each named by its root.
 std::vector<Drive> listDrives();
+
+// How the locator names folder, a folder of this machine, in the path it
+// hands to the wizard: on a drive that Windows paths are mapped onto (see
+// nativePath), the Windows path that names it there ("C:\\AutoCAD 2004", at
+// the drive's root "C:\\"), which is what the path file stores; any other
+// folder as it stands.
+std::string windowsFormOf(std::string_view folder, const std::vector<Drive>& drives);
 
 // The index of the drive that holds path (the one with the longest root that
 // is path or one of its folders; drive letters compared without regard to

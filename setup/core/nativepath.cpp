@@ -1,11 +1,9 @@
 #include "core/nativepath.h"
 
 #include <cstdlib>
+#include <system_error>
 
 namespace setup::core {
-
-#ifndef _WIN32
-namespace {
 
 bool isWindowsPath(std::string_view path)
 {
@@ -14,7 +12,27 @@ bool isWindowsPath(std::string_view path)
     return path.size() >= 3 && isAsciiLetter && path[1] == ':' && path[2] == '\\';
 }
 
+#ifndef _WIN32
+namespace {
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
+}
+
 }  // namespace
+
+std::string wineDriveC()
+{
+    const char* prefix = std::getenv("WINEPREFIX");
+    std::string folder = prefix && *prefix ? prefix : homeFolder() + "/.wine";
+    if (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    folder += "/drive_c";
+    std::error_code ec;
+    return std::filesystem::is_directory(folder, ec) ? folder : std::string();
+}
 
 std::string driveFolder(char letter)
 {
@@ -23,8 +41,12 @@ std::string driveFolder(char letter)
     const char* fromEnvironment = std::getenv(variable.c_str());
     if (fromEnvironment && *fromEnvironment)
         return fromEnvironment;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.ruk/" + drive;
+    if (drive == 'C') {
+        std::string wine = wineDriveC();
+        if (!wine.empty())
+            return wine;
+    }
+    return homeFolder() + "/.ruk/" + drive;
 }
 #endif
 

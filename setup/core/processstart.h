@@ -9,8 +9,9 @@ struct StartResult {
     enum class Status { Started, NotFound, Failed };
     Status status;
     // Why a program that exists could not be started, in Spanish as the forms
-    // speak: "permiso denegado", "no es un programa ejecutable" or, for any
-    // other cause, "error del sistema".
+    // speak: "permiso denegado", "no es un programa ejecutable", that it is a
+    // Windows program and Wine is not installed, or, for any other cause,
+    // "error del sistema".
     std::string reason;
 };
 
@@ -26,7 +27,8 @@ public:
 
 // The real start, without arguments. On Windows the program's window opens
 // maximised and takes the focus; elsewhere the process starts in a session of
-// its own. A path with no file behind it is NotFound.
+// its own, and a Windows program (an MS-DOS header that leads to a PE header)
+// starts under the wine found on PATH. A path with no file behind it is NotFound.
 class SystemProcessStarter final : public ProcessStarter {
 public:
     StartResult start(const std::string& program) override;

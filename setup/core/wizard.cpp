@@ -4,11 +4,25 @@
 
 #include "core/files.h"
 #include "core/messages.h"
+#include "core/nativepath.h"
+#include "core/pendingfile.h"
 #include "core/systemfiles.h"
 
 namespace setup::core {
 
 namespace {
+
+// The system folder the library is copied into, by the recorded Windows
+// version name (exact, case-sensitive).
+struct LibraryFolder {
+    std::string_view version;
+    std::string_view folder;
+};
+constexpr LibraryFolder kLibraryFolders[] = {
+    {"WINDOWS 2000/NT", "C:\\winnt\\system\\"},
+    {"WINDOWS XP", "C:\\windows\\system\\"},
+    {"WINDOWS 98", "C:\\windows\\system\\"},
+};
 
 void warnPathNotStored(MessageBoxes& boxes, const FsoError& error)
 {
@@ -64,13 +78,18 @@ std::string recordedWindowsVersion()
 
 std::string libraryFolderFor(std::string_view windowsVersion)
 {
-    if (windowsVersion == "WINDOWS 2000/NT")
-        return "C:\\winnt\\system\\";
-    if (windowsVersion == "WINDOWS XP")
-        return "C:\\windows\\system\\";
-    if (windowsVersion == "WINDOWS 98")
-        return "C:\\windows\\system\\";
+    for (const LibraryFolder& known : kLibraryFolders)
+        if (windowsVersion == known.version)
+            return std::string(known.folder);
     return {};
+}
+
+void removeLeftoversOfEarlierRuns()
+{
+    const std::filesystem::path library = fsPath(nativePath(kLibrary)).filename();
+    PendingFile::removeLeftovers(fsPath(nativePath(kPathFile)));
+    for (const LibraryFolder& known : kLibraryFolders)
+        PendingFile::removeLeftovers(fsPath(nativePath(known.folder)) / library);
 }
 
 bool storePathAndCopyLibrary(std::string_view path, std::string_view windowsVersion, MessageBoxes& boxes)

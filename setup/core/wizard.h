@@ -15,6 +15,11 @@ std::string recordedWindowsVersion();
 // or an empty text when nothing is to be copied.
 std::string libraryFolderFor(std::string_view windowsVersion);
 
+// Removes what an earlier run that was ended half-way through "Continuar >>"
+// left beside the path file and the installed libraries: the new files that
+// were to replace them (see PendingFile). Called once at start.
+void removeLeftoversOfEarlierRuns();
+
 // "Continuar >>": stores path in the path file and copies the port-I/O library
 // into the system folder of windowsVersion. Every problem is reported through
 // boxes as a warning, and then the answer is false and the wizard stays open:

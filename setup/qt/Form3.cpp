@@ -70,7 +70,9 @@ void Form3::Dir1_Change()
 
 void Form3::Command1_Click()
 {
-    const std::optional<std::string> path = core::acceptSelection(utf8(File1->path()), utf8(File1->fileName()), boxes_);
+    // On a mapped drive Text1 gets the Windows path, as the folder list names the folder.
+    const std::optional<std::string> path = core::acceptSelection(core::windowsFormOf(utf8(File1->path()), drives_),
+                                                                  utf8(File1->fileName()), boxes_);
     if (!path)
         return;
     wizard_.Text1->setText(qt(*path));

@@ -1,6 +1,8 @@
 #include "listboxes.h"
 
 #include <QImage>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyledItemDelegate>
 
@@ -32,7 +34,10 @@ QIcon folderIcon(bool open, const QWidget& list)
     return icon;
 }
 
-// Draws each line of the folder list indented by its depth, icon and all.
+// Draws each line of a list indented by its depth (a folder's), icon and
+// all, and outlines the line that has the focus with a dotted rectangle, as
+// Windows does, in the colour of the line's text: the style's own focus cue
+// does not show on a selected line, which in a list box is the usual case.
 class IndentingDelegate final : public QStyledItemDelegate {
 public:
     explicit IndentingDelegate(QWidget& list) : QStyledItemDelegate(&list), step_(twipsToPixels(layout::kFolderIndent, list)) {}
@@ -41,7 +46,10 @@ public:
     {
         QStyleOptionViewItem indented(option);
         indented.rect.setLeft(option.rect.left() + indent(index));
+        indented.state &= ~QStyle::State_HasFocus;
         QStyledItemDelegate::paint(painter, indented, index);
+        if (option.state & QStyle::State_HasFocus)
+            drawFocus(*painter, indented);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -52,16 +60,101 @@ public:
 private:
     int indent(const QModelIndex& index) const { return index.data(kDepthRole).toInt() * step_; }
 
+    static void drawFocus(QPainter& painter, const QStyleOptionViewItem& line)
+    {
+        const bool selected = line.state & QStyle::State_Selected;
+        const QColor colour = line.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        painter.save();
+        painter.setPen(QPen(colour, 0, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        // Half a pixel in, so that at any scale the line falls inside the line's rectangle.
+        painter.drawRect(QRectF(line.rect).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.restore();
+    }
+
     int step_;
 };
 
+// Paints its list box's frame on top of the list's lines, whose white would
+// otherwise cover a frame line that scaling puts on the same pixel.
+class FrameOverlay final : public QWidget {
+public:
+    explicit FrameOverlay(ListBox& list) : QWidget(&list), list_(list)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        list_.paintFrame(painter);
+    }
+
+private:
+    ListBox& list_;
+};
+
+bool movesTheSelection(int key)
+{
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
-DirList::DirList(QWidget* parent) : QListWidget(parent)
+ListBox::ListBox(QWidget* parent) : QListWidget(parent), frame_(new FrameOverlay(*this))
+{
+    setItemDelegate(new IndentingDelegate(*this));
+}
+
+// A band one logical pixel wide along each edge, filled rather than stroked:
+// at a scale such as 150 % a stroke one device pixel wide can be rounded to a
+// pixel outside the list, while a band a pixel and a half wide always covers
+// a whole device pixel inside it. The colour is the palette's Mid, the one
+// the style's own frame has.
+void ListBox::paintFrame(QPainter& painter) const
+{
+    const QColor colour = palette().color(QPalette::Mid);
+    const int w = width();
+    const int h = height();
+    painter.fillRect(QRect(0, 0, w, 1), colour);
+    painter.fillRect(QRect(0, h - 1, w, 1), colour);
+    painter.fillRect(QRect(0, 0, 1, h), colour);
+    painter.fillRect(QRect(w - 1, 0, 1, h), colour);
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event)
+{
+    QListWidget::keyPressEvent(event);
+    // At the first or last line the focus does not move, and Qt would leave
+    // the line unselected that the focus came to with Tab.
+    if (movesTheSelection(event->key()) && currentItem() && !currentItem()->isSelected())
+        setCurrentItem(currentItem(), QItemSelectionModel::ClearAndSelect);
+}
+
+void ListBox::resizeEvent(QResizeEvent* event)
+{
+    QListWidget::resizeEvent(event);
+    frame_->setGeometry(rect());
+    frame_->raise();
+}
+
+DirList::DirList(QWidget* parent) : ListBox(parent)
 {
     const int icon = twipsToPixels(layout::kFolderIconSize, *this);
     setIconSize(QSize(icon, icon));
-    setItemDelegate(new IndentingDelegate(*this));
     connect(this, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { emit openRequested(item->data(kPathRole).toString()); });
 }
@@ -93,7 +186,7 @@ bool DirList::setPath(const QString& path)
     return true;
 }
 
-FileList::FileList(QWidget* parent) : QListWidget(parent) {}
+FileList::FileList(QWidget* parent) : ListBox(parent) {}
 
 void FileList::setPath(const QString& path)
 {

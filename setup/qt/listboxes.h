@@ -7,14 +7,36 @@
 
 #include "core/locator.h"
 
+class QPainter;
+
 namespace setup::platform {
+
+// A list box as Windows drives and draws one: the arrow keys, Home, End and
+// the page keys move the selection itself, also onto the line that has the
+// focus when nothing is selected yet; the line that has the focus is outlined
+// while the list has the focus; and the frame is drawn over the list's lines,
+// so that it shows on all four sides at any scale.
+class ListBox : public QListWidget {
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    // Draws the list's frame onto painter, over everything else.
+    void paintFrame(QPainter& painter) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* frame_;
+};
 
 // A folder list: the folders from the drive's root down to the current path,
 // each one indented a step further under an open folder's icon, then the
 // subfolders of the current path under a closed one. Activating an entry
 // (double click or Enter) asks for that folder through openRequested; the
 // owner decides and calls setPath.
-class DirList : public QListWidget {
+class DirList : public ListBox {
     Q_OBJECT
 public:
     explicit DirList(QWidget* parent = nullptr);
@@ -37,7 +59,7 @@ private:
 
 // A file list: the files of one folder whose names match a pattern, compared
 // without regard to case as a Windows file list does.
-class FileList : public QListWidget {
+class FileList : public ListBox {
     Q_OBJECT
 public:
     explicit FileList(QWidget* parent = nullptr);

@@ -3,12 +3,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "Form1.h"
+#include "core/commandline.h"
 #include "core/processstart.h"
 #include "core/text.h"
+#include "core/wizard.h"
 #include "messageboxes.h"
 #include "setup_help.h"
 
@@ -20,12 +23,13 @@ bool isConsole(HANDLE handle)
     return GetConsoleMode(handle, &mode) != 0;
 }
 
-// --help and --version: on standard output when it leads somewhere (a file, a
-// pipe, the console setup was started from), else in a message box, as a
-// program without a console of its own has nowhere else to say it.
-int answer(std::string_view text)
+// What the command line asks or gets wrong: on standard output or standard
+// error (stream) when it leads somewhere (a file, a pipe, the console setup
+// was started from), else in a message box, as a program without a console of
+// its own has nowhere else to say it. status is the exit status when it was said.
+int answer(std::string_view text, DWORD stream = STD_OUTPUT_HANDLE, int status = 0)
 {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE out = GetStdHandle(stream);
     if (!out || out == INVALID_HANDLE_VALUE || GetFileType(out) == FILE_TYPE_UNKNOWN) {
         out = INVALID_HANDLE_VALUE;
         if (AttachConsole(ATTACH_PARENT_PROCESS))
@@ -35,12 +39,12 @@ int answer(std::string_view text)
     DWORD written;
     if (out != INVALID_HANDLE_VALUE && isConsole(out)) {
         const std::wstring wide = setup::core::widen(text);
-        return WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) ? 0 : 1;
+        return WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) ? status : 1;
     }
     if (out != INVALID_HANDLE_VALUE)
-        return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? 0 : 1;
+        return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? status : 1;
     MessageBoxW(nullptr, setup::core::widen(text).c_str(), L"setup", MB_OK);
-    return 0;
+    return status;
 }
 
 // Runs until the last form is gone. Keys go through the dialog manager of the
@@ -63,14 +67,22 @@ int runForms()
 
 int main(int argc, char* argv[])
 {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
+    const setup::core::CommandLine line = setup::core::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+    case setup::core::CommandLine::Action::Help:
         return answer(help::kText);  // the manual page ruk3-setup(1), under the name setup
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+    case setup::core::CommandLine::Action::Version:
         return answer("setup " RUK_VERSION "\n");
+    case setup::core::CommandLine::Action::UsageError:
+        return answer(setup::core::usageMessage("setup", line.error), STD_ERROR_HANDLE, 2);
+    case setup::core::CommandLine::Action::Run:
+        break;
+    }
 
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    setup::core::removeLeftoversOfEarlierRuns();
     setup::core::SystemProcessStarter starter;
     setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter);
     return runForms();

@@ -36,7 +36,7 @@ public:
         refuseUnreplaceable(target);
         std::random_device random;
         for (int attempt = 0; file_ == INVALID_HANDLE_VALUE; ++attempt) {
-            name_ = target.wstring() + L".new" + std::to_wstring(random() % 1000000);
+            name_ = newName(target, random()).wstring();
             file_ = CreateFileW(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file_ == INVALID_HANDLE_VALUE && (GetLastError() != ERROR_FILE_EXISTS || attempt == 100))
                 throwLastError("CreateFile");
@@ -82,6 +82,13 @@ private:
 };
 
 }  // namespace
+
+// A pending file is open without sharing while it is written, so the removal
+// of one that a running program still writes fails, and it stays.
+void PendingFile::removeLeftover(const std::filesystem::path& file)
+{
+    DeleteFileW(file.c_str());
+}
 
 // Windows has no permission bits to give the new file.
 std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target, std::filesystem::perms)

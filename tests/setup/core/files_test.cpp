@@ -33,7 +33,8 @@ TEST(Text, Latin1RoundTripAndRefusal)
 #ifndef _WIN32
 TEST(NativePath, WindowsPathsMapOntoADriveFolder)
 {
-    const std::string home = std::getenv("HOME");
+    const ScratchHome scratchHome;
+    const std::string home = scratchHome.string();
     ::unsetenv("RUK_DRIVE_D");
     ::setenv("RUK_DRIVE_C", "/x", 1);
     EXPECT_EQ(nativePath("c:\\ruk.txt"), "/x/ruk.txt");
@@ -46,6 +47,48 @@ TEST(NativePath, WindowsPathsMapOntoADriveFolder)
     EXPECT_EQ(nativePath("C:\\windows\\system\\"), "/x/windows/system/");  // a folder stays a folder
     ::unsetenv("RUK_DRIVE_C");
     EXPECT_EQ(nativePath("c:\\ruk.txt"), home + "/.ruk/C/ruk.txt");
+}
+
+TEST(NativePath, DriveCIsTheWinePrefixsSoThatTheAddOnUnderWineSharesItsFiles)
+{
+    const ScratchHome scratchHome;
+    const std::string home = scratchHome.string();
+    const std::string prefix = home + "/prefix";
+    const struct {
+        const char* what;
+        const char* drive;       // RUK_DRIVE_C, or nullptr for unset
+        const char* winePrefix;  // WINEPREFIX (a folder below home), or nullptr for unset
+        bool homeWine;           // whether ~/.wine/drive_c exists
+        bool prefixWine;         // whether home/prefix/drive_c exists
+        std::string driveC;      // the folder drive C: is
+    } cases[] = {
+        {"RUK_DRIVE_C set", "/x", "/prefix", true, true, "/x"},
+        {"RUK_DRIVE_C empty", "", nullptr, true, false, home + "/.wine/drive_c"},
+        {"WINEPREFIX set", nullptr, "/prefix", true, true, prefix + "/drive_c"},
+        {"WINEPREFIX with a slash", nullptr, "/prefix/", false, true, prefix + "/drive_c"},
+        // Wine would use that prefix, not ~/.wine.
+        {"WINEPREFIX without drive_c", nullptr, "/prefix", true, false, home + "/.ruk/C"},
+        {"WINEPREFIX empty", nullptr, "", true, false, home + "/.wine/drive_c"},
+        {"~/.wine exists", nullptr, nullptr, true, false, home + "/.wine/drive_c"},
+        {"no prefix", nullptr, nullptr, false, false, home + "/.ruk/C"},
+    };
+    for (const auto& [what, drive, winePrefix, homeWine, prefixWine, driveC] : cases) {
+        fs::remove_all(home + "/.wine");
+        fs::remove_all(prefix);
+        if (homeWine)
+            fs::create_directories(home + "/.wine/drive_c");
+        else
+            fs::create_directories(home + "/.wine");  // a prefix folder without drive_c is none
+        if (prefixWine)
+            fs::create_directories(prefix + "/drive_c");
+        drive ? ::setenv("RUK_DRIVE_C", drive, 1) : ::unsetenv("RUK_DRIVE_C");
+        winePrefix ? ::setenv("WINEPREFIX", *winePrefix ? (home + winePrefix).c_str() : "", 1) : ::unsetenv("WINEPREFIX");
+        EXPECT_EQ(driveFolder('C'), driveC) << what;
+        EXPECT_EQ(nativePath("c:\\ruk.txt"), driveC + "/ruk.txt") << what;
+        EXPECT_EQ(nativePath("C:\\windows\\system\\"), driveC + "/windows/system/") << what;
+        EXPECT_EQ(nativePath("d:\\a"), home + "/.ruk/D/a") << what;  // only drive C: is Wine's
+    }
+    ::unsetenv("RUK_DRIVE_C");
 }
 #endif
 

@@ -11,6 +11,7 @@
 #include "scratch.h"
 
 using namespace setup::core;
+using namespace std::string_literals;
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(Launch, StartsTheFirstLineOrHandsOverToTheWizard)
               "No se puede iniciar el programa   C:\\AutoCAD 2004\\acad.exe : permiso denegado");
 }
 
-TEST(Launch, AnUnusablePathFileIsReportedAndNothingStarts)
+TEST(Launch, AnUnusablePathFileIsReportedAndNothingStartsNotEvenAPathCutAtANul)
 {
     ScratchDrive c;
     RecordingStarter starter;
@@ -59,6 +60,14 @@ TEST(Launch, AnUnusablePathFileIsReportedAndNothingStarts)
     const Launch empty = launchStoredProgram(starter);
     EXPECT_EQ(empty.next, Launch::Next::Wizard);
     EXPECT_EQ(empty.warning, "El archivo c:\\ruk.txt no contiene la ruta de AutoCAD.");
+
+    // A NUL would end the path early: C:\ac is not the program the line names.
+    c.write("ruk.txt", "C:\\ac\0zz\\acad.exe\r\n"s);
+    const Launch cutShort = launchStoredProgram(starter);
+    EXPECT_EQ(cutShort.next, Launch::Next::Wizard);
+    EXPECT_EQ(cutShort.warning, "No se puede leer el archivo c:\\ruk.txt.");
+    c.write("windows.ruk", "WINDOWS XP\0 or not\r\n"s);
+    EXPECT_EQ(recordedWindowsVersion(), "");
 
     fs::remove(c.path("ruk.txt"));
     fs::create_directories(c.path("ruk.txt"));
@@ -145,6 +154,35 @@ TEST(Locator, AcceptsOnlyAcadExeAndJoinsAsItStands)
     EXPECT_EQ(boxes.messages, (std::vector<Message>{warning("Ruta incorrecta"), warning("Ruta incorrecta")}));
 }
 
+#ifndef _WIN32
+TEST(Locator, OnAMappedDriveTheWizardGetsTheWindowsPathNotTheFolderItIsMappedOnto)
+{
+    const std::vector<Drive> drives = {
+        {"C: (/srv/c)", "/srv/c", "C:\\"}, {"/", "/", "/"}, {"E: (/srv/c/e)", "/srv/c/e", "E:\\"}};
+    const struct {
+        std::string folder, named, accepted;
+    } cases[] = {
+        {"/srv/c/AutoCAD 2004", "C:\\AutoCAD 2004", "C:\\AutoCAD 2004\\acad.exe"},
+        {"/srv/c", "C:\\", "C:\\\\acad.exe"},  // the root: joined as it stands
+        {"/srv/c/a/b c", "C:\\a\\b c", "C:\\a\\b c\\acad.exe"},
+        {"/srv/c/e/x", "E:\\x", "E:\\x\\acad.exe"},  // the drive with the longest root
+        {"/srv/cd", "/srv/cd", "/srv/cd/acad.exe"},   // outside the mapped drives: as it stands
+        {"/opt/acad", "/opt/acad", "/opt/acad/acad.exe"},
+        {"/", "/", "//acad.exe"},
+    };
+    const ScopedVariable driveC("RUK_DRIVE_C", "/srv/c");
+    const ScopedVariable driveE("RUK_DRIVE_E", "/srv/c/e");
+    RecordingBoxes boxes;
+    for (const auto& [folder, named, accepted] : cases) {
+        EXPECT_EQ(windowsFormOf(folder, drives), named) << folder;
+        EXPECT_EQ(acceptSelection(named, "acad.exe", boxes), accepted) << folder;
+        // What is stored names the same file again.
+        EXPECT_EQ(fs::path(nativePath(accepted)).lexically_normal(), fs::path(folder + "/acad.exe").lexically_normal());
+    }
+    EXPECT_TRUE(boxes.messages.empty());
+}
+#endif
+
 TEST(Locator, DriveOfAPath)
 {
     const auto named = [](std::vector<std::string> roots) {
@@ -173,7 +211,8 @@ TEST(Locator, DriveOfAPath)
 #ifndef _WIN32
 TEST(Locator, TheMappedDrivesComeFirstSoThatDriveCCanBeReached)
 {
-    const std::string home = std::getenv("HOME");
+    const ScratchHome scratchHome;
+    const std::string home = scratchHome.string();
     ::setenv("RUK_DRIVE_C", "/srv/ruk/c/", 1);
     ::setenv("RUK_DRIVE_E", (home + "/e-drive").c_str(), 1);
     ::setenv("RUK_DRIVE_F", "", 1);  // empty: not mapped

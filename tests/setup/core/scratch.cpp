@@ -52,6 +52,42 @@ ScratchDrive::~ScratchDrive()
 }
 #endif
 
+#ifndef _WIN32
+namespace {
+
+void setOrUnset(const char* name, const std::optional<std::string>& value)
+{
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+
+}  // namespace
+
+ScopedVariable::ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name)
+{
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    setOrUnset(name, value);
+}
+
+ScopedVariable::~ScopedVariable()
+{
+    setOrUnset(name_, old_);
+}
+
+ScratchHome::ScratchHome() : root_(freshTemporaryFolder()), home_("HOME", root_.string()), winePrefix_("WINEPREFIX", {})
+{
+}
+
+ScratchHome::~ScratchHome()
+{
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+}
+#endif
+
 void ScratchDrive::writeSparse(const std::string& relative, const std::string& start, std::uint64_t size) const
 {
     write(relative, start);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,37 @@ private:
     fs::path root_;
     mutable std::vector<std::string> made_;
 };
+
+#ifndef _WIN32
+// An environment variable set to value (unset for none) until the end of the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::optional<std::string>& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A fresh home folder in HOME, and WINEPREFIX unset, for the tests of what the
+// drives are when RUK_DRIVE_X is not set: the machine's own ~/.wine and
+// ~/.ruk play no part.
+class ScratchHome {
+public:
+    ScratchHome();
+    ~ScratchHome();
+
+    std::string string() const { return root_.string(); }
+
+private:
+    fs::path root_;
+    ScopedVariable home_;
+    ScopedVariable winePrefix_;
+};
+#endif
 
 struct Message {
     std::string text;

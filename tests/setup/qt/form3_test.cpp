@@ -18,6 +18,22 @@ namespace {
 
 const QString kRefused = "Ruta incorrecta";
 
+// A key as the user presses it: to the widget that has the focus.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus);
+    QTest::keyClick(focus, Qt::Key(key), modifiers);
+}
+
+QStringList selectedTexts(const QListWidget& list)
+{
+    QStringList texts;
+    for (const QListWidgetItem* item : list.selectedItems())
+        texts.append(item->text());
+    return texts;
+}
+
 }  // namespace
 
 // Two scratch "drives" A and B; the process's current folder is A, which holds
@@ -36,9 +52,16 @@ private slots:
     void mappedDrives_cannotBeReached();
     void escapeOnOpenDriveList_closesTheLocator();
     void refusalBox_narrowerThanItsTitle();
+    void keyboardAccept_givesTheFolderItIsMappedOntoOrRuta_data();
+    void keyboardAccept_givesTheFolderItIsMappedOntoOrRuta();
+    void arrowsHomeEnd_selectNothingAtTheEdges();
+    void focus_notDrawnInTheLists();
+    void frames_brokenAtFractionalScale();
 
 private:
     void choose(const QString& folder, int row);
+    // The locator on the machine's drives, opened in folder and active, as a user finds it.
+    std::unique_ptr<Form3> openedIn(const QString& folder);
 
     QTemporaryDir driveA_, driveB_;
     ScratchDrive c_;
@@ -186,7 +209,7 @@ void Form3Test::mappedDrives_cannotBeReached()
     emit locator.Dir1->openRequested(c_.path("AutoCAD 2004"));
     locator.File1->setCurrentRow(0);
     QTest::mouseClick(locator.Command1, Qt::LeftButton);
-    QCOMPARE(wizard_->Text1->text(), c_.path("AutoCAD 2004") + "/acad.exe");
+    QCOMPARE(wizard_->Text1->text(), QString("C:\\AutoCAD 2004\\acad.exe"));  // as the folder list names it
     QVERIFY(boxes_.messages.isEmpty());
 }
 
@@ -222,6 +245,132 @@ void Form3Test::refusalBox_narrowerThanItsTitle()
              qPrintable(QString::number(box->width())));
     QCOMPARE(box->windowTitle(), QString::fromUtf8("¡Atención!"));
     QCOMPARE(box->text(), QString("Ruta incorrecta"));
+}
+
+std::unique_ptr<Form3> Form3Test::openedIn(const QString& folder)
+{
+    locator_->close();  // one locator at a time, as the wizard opens only one
+    QDir::setCurrent(folder);
+    auto locator = std::make_unique<Form3>(*wizard_, boxes_);
+    locator->show();
+    locator->activateWindow();
+    [&] { QVERIFY(QTest::qWaitForWindowActive(locator.get())); }();
+    return locator;
+}
+
+void Form3Test::keyboardAccept_givesTheFolderItIsMappedOntoOrRuta_data()
+{
+    QTest::addColumn<QString>("folder");  // on the scratch drive C:, or "A" for drive A, which is not mapped
+    QTest::addColumn<QString>("text1");   // what Text1 holds afterwards; "A" stands for drive A's path
+    QTest::newRow("a folder on C:") << "AutoCAD 2004" << "C:\\AutoCAD 2004\\acad.exe";
+    QTest::newRow("C:'s root") << "" << "C:\\\\acad.exe";  // joined as it stands: two backslashes
+    QTest::newRow("outside the mapped drives") << "A" << "A/AutoCAD 2004/acad.exe";
+}
+
+void Form3Test::keyboardAccept_givesTheFolderItIsMappedOntoOrRuta()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, text1);
+    c_.write("AutoCAD 2004/acad.exe", "");
+    c_.write("acad.exe", "");
+    const bool onA = folder == "A";
+    const std::unique_ptr<Form3> locator =
+        openedIn(onA ? driveA_.filePath("AutoCAD 2004") : QDir(c_.path(folder)).absolutePath());
+    QCOMPARE(QApplication::focusWidget(), locator->Drive1);
+    // Tab into the file list, Down onto acad.exe, Alt+A.
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), locator->File1);
+    press(Qt::Key_Down);
+    QCOMPARE(locator->File1->fileName(), QString("acad.exe"));
+    press(Qt::Key_A, Qt::AltModifier);  // the button shows itself pressed, then clicks
+    QTRY_VERIFY(!locator->isVisible());
+    QCOMPARE(boxes_.texts(), QStringList());
+    QCOMPARE(wizard_->Text1->text(), onA ? text1.replace("A/", driveA_.path() + "/") : text1);
+}
+
+void Form3Test::arrowsHomeEnd_selectNothingAtTheEdges()
+{
+    for (const char* name : {"ACAD.EXE", "Acad.exe", "acad.exe"})
+        QFile(driveA_.filePath("Upper/" + QString(name))).open(QIODevice::WriteOnly);
+    const std::unique_ptr<Form3> locator = openedIn(driveA_.filePath("Upper"));
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    // The file list: nothing selected when the focus comes; each key selects where it goes.
+    QCOMPARE(selectedTexts(*locator->File1), QStringList());
+    const struct {
+        int key;
+        QString selected;
+    } fileKeys[] = {{Qt::Key_Up, "ACAD.EXE"}, {Qt::Key_Down, "Acad.exe"}, {Qt::Key_Down, "acad.exe"}, {Qt::Key_Down, "acad.exe"},
+                    {Qt::Key_Home, "ACAD.EXE"}, {Qt::Key_Up, "ACAD.EXE"}, {Qt::Key_End, "acad.exe"},
+                    {Qt::Key_PageUp, "ACAD.EXE"}};
+    for (const auto& [key, selected] : fileKeys)
+        QCOMPARE(selectedTexts(*locator->File1), (press(key), QStringList{selected}));
+    // The folder list: its path stays until Enter opens the selected folder.
+    press(Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), locator->Dir1);
+    press(Qt::Key_Home);
+    QCOMPARE(selectedTexts(*locator->Dir1), QStringList{"/"});
+    press(Qt::Key_End);
+    QCOMPARE(selectedTexts(*locator->Dir1), QStringList{"Upper"});
+    QCOMPARE(locator->Dir1->path(), driveA_.filePath("Upper"));
+    press(Qt::Key_Up);
+    QCOMPARE(selectedTexts(*locator->Dir1), QStringList{QDir(driveA_.path()).dirName()});
+    press(Qt::Key_Return);
+    QCOMPARE(locator->Dir1->path(), driveA_.path());
+    QCOMPARE(locator->File1->count(), 0);
+}
+
+void Form3Test::focus_notDrawnInTheLists()
+{
+    const std::unique_ptr<Form3> locator = openedIn(driveA_.filePath("AutoCAD 2004"));
+    locator->File1->setCurrentRow(0);
+    for (QListWidget* list : {static_cast<QListWidget*>(locator->Dir1), static_cast<QListWidget*>(locator->File1)}) {
+        // The same lines selected, once with the focus and once without.
+        locator->Command1->setFocus();
+        const QImage without = list->grab().toImage();
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), list);
+        const QImage with = list->grab().toImage();
+        const QRect line = list->visualItemRect(list->currentItem()).translated(list->viewport()->pos());
+        const qreal ratio = with.devicePixelRatio();
+        int changed = 0;
+        for (int x = qRound(line.left() * ratio); x < qRound(line.right() * ratio); ++x)
+            for (int y = qRound(line.top() * ratio); y <= qRound(line.bottom() * ratio); ++y)
+                changed += with.pixel(x, y) != without.pixel(x, y) ? 1 : 0;
+        // A dotted outline around the line: a third of its edge's pixels at least.
+        QVERIFY2(changed > line.width() / 3, qPrintable(list->objectName() + ": " + QString::number(changed)));
+    }
+}
+
+void Form3Test::frames_brokenAtFractionalScale()
+{
+    // The whole form, as the screen shows it: at a scale such as 150 % a list
+    // lies on half device pixels (QT_SCALE_FACTOR=1.5 in the test's second run).
+    const QImage form = locator_->grab().toImage();
+    const qreal ratio = form.devicePixelRatio();
+    const QRgb frame = locator_->File1->palette().color(QPalette::Mid).rgb();
+    for (const QWidget* list : {static_cast<QWidget*>(locator_->Dir1), static_cast<QWidget*>(locator_->File1)}) {
+        const QRectF edges(list->x() * ratio, list->y() * ratio, list->width() * ratio, list->height() * ratio);
+        // For each side, some device line near its edge in the frame's colour along most of the side.
+        const auto sideShown = [&](bool vertical, qreal at, qreal from, qreal to) {
+            for (int line = qFloor(at) - 1; line <= qCeil(at) + 1; ++line) {
+                int shown = 0;
+                const int first = qCeil(from) + 2;
+                const int last = qFloor(to) - 2;
+                for (int i = first; i <= last; ++i)
+                    shown += (vertical ? form.pixel(line, i) : form.pixel(i, line)) == frame ? 1 : 0;
+                if (shown >= (last - first + 1) * 9 / 10)
+                    return true;
+            }
+            return false;
+        };
+        const QString name = list->objectName();
+        QVERIFY2(sideShown(false, edges.top(), edges.left(), edges.right()), qPrintable(name + ": top"));
+        QVERIFY2(sideShown(false, edges.bottom() - 1, edges.left(), edges.right()), qPrintable(name + ": bottom"));
+        QVERIFY2(sideShown(true, edges.left(), edges.top(), edges.bottom()), qPrintable(name + ": left"));
+        QVERIFY2(sideShown(true, edges.right() - 1, edges.top(), edges.bottom()), qPrintable(name + ": right"));
+    }
 }
 
 QTEST_MAIN(Form3Test)

@@ -74,6 +74,7 @@ int main(int argc, char* argv[])
     const QDir drive(scratch.filePath(QStringLiteral(".ruk/C")));
     qputenv("HOME", QFile::encodeName(scratch.path()));
     qunsetenv("RUK_DRIVE_C");
+    qunsetenv("WINEPREFIX");  // no Wine prefix in the scratch home: drive C: is ~/.ruk/C
     const QString autocad = drive.filePath(QStringLiteral("AutoCAD 2004"));
     QDir().mkpath(autocad + QStringLiteral("/Support"));
     writeFile(autocad + QStringLiteral("/acad.exe"), "");
