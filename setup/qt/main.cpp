@@ -1,14 +1,12 @@
 // setup: the splash of RUK - 3. It starts AutoCAD from the stored path, or runs
 // the first-run wizard when there is no usable path yet.
 #include <QApplication>
-#include <QIcon>
-#include <QPixmap>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "Form1.h"
-#include "prismpicture.h"
+#include "pictures.h"
 #include "messagebox.h"
 #include "core/processstart.h"
 #include "setup_help.h"
@@ -36,7 +34,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QString::fromLatin1(name));
     QApplication::setDesktopFileName(QString::fromLatin1(name));
     QApplication app(count, arguments.data());
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(setup::prismIcon())));
+    QApplication::setWindowIcon(setup::programIcon());
     setup::platform::QtMessageBoxes boxes;
     setup::core::SystemProcessStarter starter;
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -43,6 +45,20 @@ int answer(std::string_view text)
     return 0;
 }
 
+// The splash's wait, 3000 ms. The window tests shorten it with
+// RUK_SETUP_TIMER1_MS (a number of ms), so as not to sit through it at every
+// start, or lengthen it to look at the splash; nothing else sets it.
+UINT timer1Interval()
+{
+    const char* text = std::getenv("RUK_SETUP_TIMER1_MS");
+    if (!text)
+        return setup::win32::Form1::kDefaultInterval;
+    UINT ms = 0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, ms);
+    return error == std::errc() && stop == end ? ms : setup::win32::Form1::kDefaultInterval;
+}
+
 // Runs until the last form is gone. Keys go through the dialog manager of the
 // form they are meant for: Tab and Shift+Tab, Enter, Escape and the Alt keys
 // of the "&" captions.
@@ -72,6 +88,6 @@ int main(int argc, char* argv[])
     InitCommonControlsEx(&controls);
 
     setup::core::SystemProcessStarter starter;
-    setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter);
+    setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter, timer1Interval());
     return runForms();
 }

@@ -1,11 +1,12 @@
+#include <QImageReader>
 #include <QLabel>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 
 #include "Form1.h"
 #include "Form2.h"
 #include "fakes.h"
-#include "prismpicture.h"
 
 using setup::Form1;
 using setup::core::Icon;
@@ -17,6 +18,7 @@ private slots:
     void cleanup() { closeAllWindows(); }
     void timer_defaultIsNot3000ms();
     void splash_wrongWindowKindSizeOrFonts();
+    void image1_showsThePrismStretchedIntoItsBox();
     void launch_notStartedWithFirstLineOrSetupDoesNotEnd_data();
     void launch_notStartedWithFirstLineOrSetupDoesNotEnd();
     void firstRun_wizardNotShownOrSplashLeftOpen();
@@ -58,11 +60,42 @@ void Form1Test::splash_wrongWindowKindSizeOrFonts()
     QVERIFY(splash.Label3->text().contains("@example.com"));
     QCOMPARE(clippedLabels(splash), QStringList());
     QCOMPARE(splash.LBLinico->pos(), QPoint(qRound(3300 * dpi / 1440), qRound(1710 * dpi / 1440)));
+}
 
-    const QImage picture = setup::prismPicture();
-    QCOMPARE(picture.size(), QSize(416, 365));
-    QCOMPARE(picture.depth(), 24);
-    QVERIFY(splash.Image1->hasScaledContents());
+void Form1Test::image1_showsThePrismStretchedIntoItsBox()
+{
+    // The picture as it ships: 416 by 365 pixels of 24-bit colour, no alpha.
+    QImageReader file(QStringLiteral(":/prism.png"));
+    QCOMPARE(file.size(), QSize(416, 365));
+    QCOMPARE(file.imageFormat(), QImage::Format_RGB32);
+
+    RecordingBoxes boxes;
+    RecordingStarter starter;
+    Form1 splash(boxes, starter);
+    splash.show();
+    const QImage shown = splash.Image1->grab().toImage();
+    const double dpi = splash.screen()->logicalDotsPerInch();
+    QCOMPARE(splash.Image1->size(), QSize(qRound(1020 * dpi / 1440), qRound(1035 * dpi / 1440)));
+    // What Image1 shows where the whole picture, stretched to its box, has the
+    // sky, the plate, a mark, the glass and the pole.
+    struct Sample {
+        const char* what;
+        int x, y;  // in the picture's pixels
+        std::function<bool(const QColor&)> looks;
+    };
+    const Sample samples[] = {
+        {"sky", 4, 4, [](const QColor& c) { return c.blue() > 200 && c.blue() > c.red() + 40; }},
+        {"plate", 80, 240, [](const QColor& c) { return c.red() > 200 && c.green() > 150 && c.blue() < 80; }},
+        {"mark", 208, 36, [](const QColor& c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; }},
+        {"glass", 230, 175, [](const QColor& c) { return c.blue() > c.red() + 30; }},
+        {"pole", 208, 330, [](const QColor& c) {
+             return c.red() > 100 && std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) < 25;
+         }},
+    };
+    for (const Sample& sample : samples) {
+        const QColor colour = shown.pixelColor(sample.x * shown.width() / 416, sample.y * shown.height() / 365);
+        QVERIFY2(sample.looks(colour), qPrintable(QString("%1: %2").arg(sample.what, colour.name())));
+    }
 }
 
 void Form1Test::launch_notStartedWithFirstLineOrSetupDoesNotEnd_data()

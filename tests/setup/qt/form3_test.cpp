@@ -32,6 +32,7 @@ private slots:
     void accept_wrongCaseOrNoSelectionAccepted();
     void salir_changesText1();
     void driveChange_listsNotRefreshed();
+    void dir1_showsOpenAndClosedFoldersTransparentAround();
     void unreadableDriveOrFolder_dialogUnusable();
     void mappedDrives_cannotBeReached();
     void escapeOnOpenDriveList_closesTheLocator();
@@ -141,6 +142,29 @@ void Form3Test::driveChange_listsNotRefreshed()
     emit locator_->Dir1->openRequested(autocad);
     QCOMPARE(locator_->File1->path(), autocad);
     QCOMPARE(locator_->File1->count(), 1);
+}
+
+void Form3Test::dir1_showsOpenAndClosedFoldersTransparentAround()
+{
+    // Drive A's root, the way to the current folder, then its three folders.
+    const setup::platform::DirList& dir = *locator_->Dir1;
+    QCOMPARE(dir.count(), 4);
+    const QSize size = dir.iconSize();
+    const qreal ratio = dir.devicePixelRatioF();
+    QList<QImage> icons;
+    for (const int row : {0, 1}) {
+        const QIcon icon = dir.item(row)->icon();
+        const QImage image = icon.pixmap(size, ratio).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), size * ratio);  // drawn for the screen's pixels, not scaled up
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // transparent around the folder
+        const QRgb middle = image.pixel(image.width() / 2, image.height() / 2);
+        QCOMPARE(qAlpha(middle), 255);
+        QVERIFY2(qRed(middle) > qBlue(middle) + 40, qPrintable(QColor(middle).name()));  // yellow
+        // Not tinted with the colour of a selected line.
+        QCOMPARE(icon.pixmap(size, ratio, QIcon::Selected).toImage().convertToFormat(QImage::Format_ARGB32), image);
+        icons.append(image);
+    }
+    QVERIFY(icons[0] != icons[1]);
 }
 
 void Form3Test::unreadableDriveOrFolder_dialogUnusable()
