@@ -27,16 +27,16 @@ class Form3Test : public QObject {
 private slots:
     void init();
     void cleanup();
-    void locator_wrongWindowKindTabOrderOrStartFolder();
-    void accept_pathNotJoinedOrDialogLeftOpen();
-    void accept_wrongCaseOrNoSelectionAccepted();
-    void salir_changesText1();
-    void driveChange_listsNotRefreshed();
+    void locator_windowKindTabOrderAndStartFolder();
+    void accept_joinsThePathAndClosesTheDialog();
+    void accept_refusesWrongCaseAndNoSelection();
+    void salir_leavesText1AsItWas();
+    void driveChange_refreshesBothLists();
     void dir1_showsOpenAndClosedFoldersTransparentAround();
-    void unreadableDriveOrFolder_dialogUnusable();
-    void mappedDrives_cannotBeReached();
-    void escapeOnOpenDriveList_closesTheLocator();
-    void refusalBox_narrowerThanItsTitle();
+    void unreadableDriveOrFolder_warnsAndTheDialogStaysUsable();
+    void mappedDrives_comeFirstAndCanBeReached();
+    void escapeOnOpenDriveList_closesOnlyTheList();
+    void refusalBox_wideEnoughForItsTitle();
 
 private:
     void choose(const QString& folder, int row);
@@ -80,7 +80,7 @@ void Form3Test::choose(const QString& folder, int row)
     locator_->File1->setCurrentRow(row);
 }
 
-void Form3Test::locator_wrongWindowKindTabOrderOrStartFolder()
+void Form3Test::locator_windowKindTabOrderAndStartFolder()
 {
     QCOMPARE(locator_->windowTitle(), QString("Explorardor RUK"));
     QCOMPARE(locator_->windowType(), Qt::Dialog);
@@ -98,7 +98,7 @@ void Form3Test::locator_wrongWindowKindTabOrderOrStartFolder()
     QCOMPARE(locator_->Command2->shortcut(), QKeySequence("Alt+S"));
 }
 
-void Form3Test::accept_pathNotJoinedOrDialogLeftOpen()
+void Form3Test::accept_joinsThePathAndClosesTheDialog()
 {
     choose("AutoCAD 2004", 0);
     QCOMPARE(locator_->File1->fileName(), QString("acad.exe"));
@@ -108,7 +108,7 @@ void Form3Test::accept_pathNotJoinedOrDialogLeftOpen()
     QVERIFY(boxes_.messages.isEmpty());
 }
 
-void Form3Test::accept_wrongCaseOrNoSelectionAccepted()
+void Form3Test::accept_refusesWrongCaseAndNoSelection()
 {
     choose("Upper", 0);
     QCOMPARE(locator_->File1->count(), 1);
@@ -121,7 +121,7 @@ void Form3Test::accept_wrongCaseOrNoSelectionAccepted()
     QVERIFY(locator_->isVisible());
 }
 
-void Form3Test::salir_changesText1()
+void Form3Test::salir_leavesText1AsItWas()
 {
     choose("AutoCAD 2004", 0);
     QTest::mouseClick(locator_->Command2, Qt::LeftButton);
@@ -129,7 +129,7 @@ void Form3Test::salir_changesText1()
     QVERIFY(!locator_->isVisible());
 }
 
-void Form3Test::driveChange_listsNotRefreshed()
+void Form3Test::driveChange_refreshesBothLists()
 {
     locator_->Drive1->setCurrentIndex(1);
     QCOMPARE(locator_->Dir1->path(), driveB_.path());
@@ -167,7 +167,7 @@ void Form3Test::dir1_showsOpenAndClosedFoldersTransparentAround()
     QVERIFY(icons[0] != icons[1]);
 }
 
-void Form3Test::unreadableDriveOrFolder_dialogUnusable()
+void Form3Test::unreadableDriveOrFolder_warnsAndTheDialogStaysUsable()
 {
     locator_->Drive1->setCurrentIndex(2);
     QCOMPARE(boxes_.messages.size(), 1);
@@ -185,7 +185,7 @@ void Form3Test::unreadableDriveOrFolder_dialogUnusable()
     QVERIFY(wizard_->Text1->text().endsWith("/AutoCAD 2004/acad.exe"));
 }
 
-void Form3Test::mappedDrives_cannotBeReached()
+void Form3Test::mappedDrives_comeFirstAndCanBeReached()
 {
     // Drive C: (the scratch drive), D: by its variable; the current folder is elsewhere.
     c_.write("AutoCAD 2004/acad.exe", "");
@@ -214,7 +214,7 @@ void Form3Test::mappedDrives_cannotBeReached()
     QVERIFY(boxes_.messages.isEmpty());
 }
 
-void Form3Test::escapeOnOpenDriveList_closesTheLocator()
+void Form3Test::escapeOnOpenDriveList_closesOnlyTheList()
 {
     locator_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(locator_));
@@ -231,7 +231,7 @@ void Form3Test::escapeOnOpenDriveList_closesTheLocator()
     QCOMPARE(wizard_->Text1->text(), QString("typed by the user"));
 }
 
-void Form3Test::refusalBox_narrowerThanItsTitle()
+void Form3Test::refusalBox_wideEnoughForItsTitle()
 {
     // A window manager cuts a title that does not fit beside the window's icon
     // and buttons: openbox needs about eight lines' height for them.
