@@ -372,7 +372,7 @@ message() {
   # And when the box never got the X focus (its wizard was hidden just before
   # it opened), a click on OK, as a user would do.
   probe gone "$2" 2 || click_at "$(centre "$2" button OK)"
-  check "$1: \"$2\" still open after Enter" probe gone "$2" 3
+  check "$1: \"$2\" still open after Enter" probe gone "$2" 10
 }
 
 # has_text TITLE TEXT: the window has a control that shows TEXT.
@@ -439,7 +439,7 @@ launch)
   start_setup "$real_wait"
   check "start: the program did not start" until_ok 30 test -f "$marker"
   elapsed_at_least "the program started" 3000
-  setup_ends "start" 5
+  setup_ends "start" 10
   expect_bytes "start: the stand-in's record" "$marker" 'show=maximized\ncommand="C:\\AutoCAD 2004\\acad.exe"\n'
 
   # The splash, kept open: its size, its labels and its picture. Closing it
@@ -451,7 +451,7 @@ launch)
   labels_fit "splash" "RUK - 3"
   shows_prism "splash"
   close_window "RUK - 3"
-  setup_ends "splash closed" 5
+  setup_ends "splash closed" 10
   check "splash closed: the program started all the same" test ! -e "$marker"
 
   # An empty path file: the warning comes first, alone, then the wizard.
@@ -465,7 +465,7 @@ launch)
   keys t e x t o
   eventually "empty path file: typed" "texto" text_of "Configuración" edit
   close_window "Configuración"
-  setup_ends "wizard closed" 5
+  setup_ends "wizard closed" 10
   expect_bytes "wizard closed: path file" "$c/ruk.txt" ''
 
   # At 144 dots per inch the forms are half as large again.
@@ -478,7 +478,7 @@ launch)
   labels_fit "144 dpi: splash" "RUK - 3"
   shows_prism "144 dpi: splash"
   close_window "RUK - 3"
-  setup_ends "144 dpi: splash closed" 5
+  setup_ends "144 dpi: splash closed" 10
   start_setup "$no_wait"
   wait_window "144 dpi" "Configuración"
   expect_text "144 dpi: wizard's client area" "$(probe client "Configuración")" "563 354"
@@ -487,9 +487,9 @@ launch)
   wait_window "144 dpi" "Explorardor RUK"
   labels_fit "144 dpi: locator" "Explorardor RUK"
   keys Escape
-  check "144 dpi: Escape left the locator open" probe gone "Explorardor RUK" 3
+  check "144 dpi: Escape left the locator open" probe gone "Explorardor RUK" 10
   close_window "Configuración"
-  setup_ends "144 dpi" 5
+  setup_ends "144 dpi" 10
   ;;
 wizard)
   # First run: the wizard after the splash, with the recorded version.
@@ -497,7 +497,7 @@ wizard)
   start_setup "$no_wait"
   wait_window "first run" "Configuración"
   expect_text "first run: client area" "$(probe client "Configuración")" "375 236"
-  check "first run: the splash is still open" probe gone "RUK - 3" 2
+  check "first run: the splash is still open" probe gone "RUK - 3" 10
   shows "first run: Label3" "Configuración" "WINDOWS XP"
   labels_fit "first run" "Configuración"
 
@@ -515,7 +515,7 @@ wizard)
   # Nothing to store: a warning, the wizard stays, no path file.
   click "Configuración" button "Continuar >>"
   message "empty path" "¡Atención!" "No hay una ruta definida"
-  check "empty path: the wizard closed" probe wait "Configuración" 1
+  check "empty path: the wizard closed" probe wait "Configuración" 10
   check "empty path: a path file" test ! -e "$c/ruk.txt"
 
   # A character beyond Latin-1 cannot be stored in the path file.
@@ -548,9 +548,9 @@ wizard)
   focus_is "after the warnings" "Configuración" button "Continuar >>"
   keys Return
   wait_window "completed" "Información"
-  check "completed: the wizard is still shown" probe gone "Configuración" 1
+  check "completed: the wizard is still shown" probe gone "Configuración" 10
   message "completed" "Información" "Configuración completada"
-  setup_ends "completed" 5
+  setup_ends "completed" 10
   expect_bytes "completed: path file" "$c/ruk.txt" "$path_line"
   check "completed: library in C:\\windows\\system" cmp -s "$c/ruk/inpout32.dll" "$c/windows/system/inpout32.dll"
 
@@ -570,7 +570,7 @@ wizard)
   check "Enter in Text1 warned" probe gone "¡Atención!" 0
   keys Tab Return
   message "Windows 2000: completed" "Información" "Configuración completada"
-  setup_ends "Windows 2000: completed" 5
+  setup_ends "Windows 2000: completed" 10
   expect_bytes "Windows 2000: path file" "$c/ruk.txt" "$path_line"
   check "Windows 2000: library in C:\\winnt\\system" cmp -s "$c/ruk/inpout32.dll" "$c/winnt/system/inpout32.dll"
   ;;
@@ -613,7 +613,7 @@ locator)
   # Nothing selected: "Ruta incorrecta", and the locator stays.
   keys alt+a
   message "nothing selected" "¡Atención!" "Ruta incorrecta"
-  wait_window "nothing selected" "Explorardor RUK" 1
+  wait_window "nothing selected" "Explorardor RUK"
 
   # A drive that cannot be read: a warning, and Drive1 back on drive C:.
   open_drives
@@ -636,14 +636,14 @@ locator)
   check "Dir1 does not show D:\\Programas" until_ok 20 folder_centre Programas
   click "Explorardor RUK" item "acad.exe"
   keys alt+a
-  check "Alt+A: the locator is still open" probe gone "Explorardor RUK" 3
+  check "Alt+A: the locator is still open" probe gone "Explorardor RUK" 10
   expect_text "Text1 from the root of D:" "$(text_of "Configuración" edit)" 'D:\\acad.exe'
 
   # Escape closes the locator and changes nothing.
   click "Configuración" button "...."
   wait_window "Escape" "Explorardor RUK"
   keys Escape
-  check "Escape: the locator is still open" probe gone "Explorardor RUK" 3
+  check "Escape: the locator is still open" probe gone "Explorardor RUK" 10
   expect_text "Escape: Text1" "$(text_of "Configuración" edit)" 'D:\\acad.exe'
 
   # Up to C:\ with a double click, down into C:\AutoCAD 2004 with a click and
@@ -656,19 +656,19 @@ locator)
   keys Tab
   focus_is "File1 Tab" "Explorardor RUK" button "&Aceptar"
   keys Return
-  check "Enter on &Aceptar: the locator is still open" probe gone "Explorardor RUK" 3
+  check "Enter on &Aceptar: the locator is still open" probe gone "Explorardor RUK" 10
   expect_text "Text1 from a folder" "$(text_of "Configuración" edit)" "$path"
 
   # "&Salir" (Alt+S) closes it too; closing the wizard closes the locator.
   click "Configuración" button "...."
   wait_window "Salir" "Explorardor RUK"
   keys alt+s
-  check "Alt+S: the locator is still open" probe gone "Explorardor RUK" 3
+  check "Alt+S: the locator is still open" probe gone "Explorardor RUK" 10
   click "Configuración" button "...."
   wait_window "wizard closed" "Explorardor RUK"
   drag_down "Explorardor RUK"  # off the wizard's close button
   close_window "Configuración"
-  setup_ends "wizard closed with the locator open" 5
+  setup_ends "wizard closed with the locator open" 10
   check "wizard closed: a path file" test ! -e "$c/ruk.txt"
   ;;
 screenshots)
@@ -701,7 +701,7 @@ screenshots)
   wait_window "screenshots" "RUK - 3"
   shot "RUK - 3" "$out/win32-form1.png"
   close_window "RUK - 3"
-  setup_ends "screenshots: splash" 5
+  setup_ends "screenshots: splash" 10
   start_setup "$no_wait" "$c/AutoCAD 2004"
   wait_window "screenshots" "Configuración"
   xdotool type --delay 20 "$path"
@@ -713,9 +713,9 @@ screenshots)
   click "Explorardor RUK" item "acad.exe"
   shot "Explorardor RUK" "$out/win32-form3.png"
   keys Escape
-  check "screenshots: Escape left the locator open" probe gone "Explorardor RUK" 3
+  check "screenshots: Escape left the locator open" probe gone "Explorardor RUK" 10
   close_window "Configuración"
-  setup_ends "screenshots" 5
+  setup_ends "screenshots" 10
 
   # The wizard once more at 144 dots per inch.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
