@@ -9,7 +9,7 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "formkit.h"
-#include "prismpicture.h"
+#include "pictures.h"
 
 namespace setup {
 
@@ -29,7 +29,7 @@ Form1::Form1(core::MessageBoxes& boxes, core::ProcessStarter& starter, int timer
     Label4 = makeLabel(this, layout::Label4);
 
     Image1 = placed(new QLabel(this), layout::Image1);
-    Image1->setPixmap(QPixmap::fromImage(prismPicture()));
+    Image1->setPixmap(prismPicture());
     Image1->setScaledContents(true);
 
     Timer1 = new QTimer(this);

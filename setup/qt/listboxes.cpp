@@ -1,13 +1,11 @@
 #include "listboxes.h"
 
-#include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QStyledItemDelegate>
 
-#include "core/foldericon.h"
 #include "formkit.h"
+#include "pictures.h"
 
 namespace setup::platform {
 
@@ -17,22 +15,6 @@ namespace layout = core::layout::form3;
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kDepthRole = Qt::UserRole + 1;
-
-// The core's folder icon, drawn for the widget's pixel density.
-QIcon folderIcon(bool open, const QWidget& list)
-{
-    const qreal ratio = list.devicePixelRatioF();
-    const int size = qRound(twipsToPixels(layout::kFolderIconSize, list) * ratio);
-    const core::Picture picture = core::folderIcon(open, size);
-    const QImage view(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
-                      picture.width * 4, QImage::Format_ARGB32_Premultiplied);
-    QPixmap pixmap = QPixmap::fromImage(view.copy());
-    pixmap.setDevicePixelRatio(ratio);
-    // The same on a selected line, not tinted with the selection's colour.
-    QIcon icon(pixmap);
-    icon.addPixmap(pixmap, QIcon::Selected);
-    return icon;
-}
 
 // Draws each line of a list indented by its depth (a folder's), icon and
 // all, and outlines the line that has the focus with a dotted rectangle, as
@@ -170,8 +152,8 @@ bool DirList::setPath(const QString& path)
     if (!view)
         return false;
     clear();
-    const QIcon open = folderIcon(true, *this);
-    const QIcon closed = folderIcon(false, *this);
+    const QIcon open = folderIcon(true);
+    const QIcon closed = folderIcon(false);
     int current = 0;
     for (const core::FolderEntry& entry : view->entries) {
         auto* item = new QListWidgetItem(entry.open ? open : closed, qt(entry.name), this);

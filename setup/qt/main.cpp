@@ -1,8 +1,6 @@
 // setup: the splash of RUK - 3. It starts AutoCAD from the stored path, or runs
 // the first-run wizard when there is no usable path yet.
 #include <QApplication>
-#include <QIcon>
-#include <QPixmap>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +8,7 @@
 #include <vector>
 
 #include "Form1.h"
-#include "prismpicture.h"
+#include "pictures.h"
 #include "messagebox.h"
 #include "core/commandline.h"
 #include "core/processstart.h"
@@ -93,7 +91,7 @@ int main(int argc, char* argv[])
     usualHandler = qInstallMessageHandler(endWhenNoPlatformOpens);
     QApplication app(count, arguments.data());
     qInstallMessageHandler(usualHandler);
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(setup::prismIcon())));
+    QApplication::setWindowIcon(setup::programIcon());
     setup::core::removeLeftoversOfEarlierRuns();
     setup::platform::QtMessageBoxes boxes;
     setup::core::SystemProcessStarter starter;

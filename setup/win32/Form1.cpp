@@ -3,7 +3,7 @@
 #include "Form2.h"
 #include "core/launcher.h"
 #include "core/messages.h"
-#include "picture.h"
+#include "resources.h"
 
 namespace setup::win32 {
 
@@ -16,20 +16,20 @@ constexpr int kImage1 = 101;
 
 }  // namespace
 
-void Form1::open(core::MessageBoxes& boxes, core::ProcessStarter& starter)
+void Form1::open(core::MessageBoxes& boxes, core::ProcessStarter& starter, UINT timerInterval)
 {
-    auto* form = new Form1(boxes, starter);
+    auto* form = new Form1(boxes, starter, timerInterval);
     ShowWindow(form->hwnd(), SW_SHOW);
     UpdateWindow(form->hwnd());
 }
 
-Form1::Form1(core::MessageBoxes& boxes, core::ProcessStarter& starter)
-    : boxes_(boxes), starter_(starter), picture_(core::prismPicture())
+Form1::Form1(core::MessageBoxes& boxes, core::ProcessStarter& starter, UINT timerInterval)
+    : boxes_(boxes), starter_(starter), picture_(loadBitmap(RUK_BITMAP_PRISM))
 {
     // A tool window: small caption with the close button only, not in the taskbar.
     create(L"RukForm1", form1::kForm, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, nullptr);
     createControls();
-    SetTimer(hwnd(), kTimer1, form1::kTimerInterval, nullptr);
+    SetTimer(hwnd(), kTimer1, timerInterval, nullptr);
 }
 
 void Form1::createControls()
@@ -51,7 +51,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        drawPicture(item->hDC, item->rcItem, picture_);
+        drawStretched(item->hDC, item->rcItem, picture_.get());
         return TRUE;
     }
     case WM_DESTROY:

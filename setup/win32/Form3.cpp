@@ -4,10 +4,9 @@
 #include <optional>
 #include <utility>
 
-#include "core/foldericon.h"
 #include "core/messages.h"
 #include "core/text.h"
-#include "picture.h"
+#include "resources.h"
 
 namespace setup::win32 {
 
@@ -66,8 +65,8 @@ HWND Form3::open(HWND owner, core::MessageBoxes& boxes, Accepted accepted)
 
 Form3::Form3(HWND owner, core::MessageBoxes& boxes, Accepted accepted)
     : boxes_(boxes), accepted_(std::move(accepted)), drives_(core::listDrives()),
-      openFolder_(core::folderIcon(true, pixels(form3::kFolderIconSize))),
-      closedFolder_(core::folderIcon(false, pixels(form3::kFolderIconSize)))
+      folderIconSize_(pixels(form3::kFolderIconSize)), openFolder_(loadIcon(RUK_ICON_FOLDER_OPEN, folderIconSize_)),
+      closedFolder_(loadIcon(RUK_ICON_FOLDER_CLOSED, folderIconSize_))
 {
     // A dialog frame owned by the wizard: no taskbar button of its own.
     create(L"RukForm3", form3::kForm, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, owner);
@@ -114,7 +113,7 @@ LRESULT Form3::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MEASUREITEM:  // Dir1's lines, as Dir1 is made
         if (wParam == kDir1) {
             auto* line = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-            line->itemHeight = static_cast<UINT>(std::max(lineHeightOf(form3::Dir1), openFolder_.height) + kLineMargin);
+            line->itemHeight = static_cast<UINT>(std::max(lineHeightOf(form3::Dir1), folderIconSize_) + kLineMargin);
             return TRUE;
         }
         break;
@@ -233,13 +232,13 @@ void Form3::drawFolderLine(const DRAWITEMSTRUCT& line) const
     const bool selected = line.itemState & ODS_SELECTED;
     FillRect(line.hDC, &line.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
 
-    const core::Picture& icon = folder.open ? openFolder_ : closedFolder_;
     const int left = line.rcItem.left + kLineMargin + folder.depth * pixels(form3::kFolderIndent);
-    const int top = (line.rcItem.top + line.rcItem.bottom - icon.height) / 2;
-    drawPicture(line.hDC, RECT{left, top, left + icon.width, top + icon.height}, icon);
+    const int top = (line.rcItem.top + line.rcItem.bottom - folderIconSize_) / 2;
+    DrawIconEx(line.hDC, left, top, (folder.open ? openFolder_ : closedFolder_).get(), folderIconSize_, folderIconSize_,
+               0, nullptr, DI_NORMAL);
 
     RECT text = line.rcItem;
-    text.left = left + icon.width + 2 * kLineMargin;
+    text.left = left + folderIconSize_ + 2 * kLineMargin;
     SetBkMode(line.hDC, TRANSPARENT);
     SetTextColor(line.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const std::wstring name = core::widen(folder.name);

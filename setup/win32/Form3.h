@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/locator.h"
-#include "core/picture.h"
 #include "formkit.h"
+#include "picture.h"
 
 namespace setup::core {
 class MessageBoxes;
@@ -39,8 +39,9 @@ private:
     core::MessageBoxes& boxes_;
     Accepted accepted_;
     const std::vector<core::Drive> drives_;
-    const core::Picture openFolder_;
-    const core::Picture closedFolder_;
+    const int folderIconSize_;  // pixels
+    const Icon openFolder_;
+    const Icon closedFolder_;
     std::vector<core::FolderEntry> folders_;  // the lines of Dir1
     std::string dirPath_;                   // the folder Dir1 shows
     std::string filePath_;                  // the folder File1 lists

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/text.h"
+#include "resources.h"
 
 namespace setup::win32 {
 
@@ -131,7 +132,7 @@ void FormWindow::create(const wchar_t* className, const layout::Form& form, DWOR
     if (!GetClassInfoExW(instance, className, &windowClass)) {
         windowClass.lpfnWndProc = windowProc;
         windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(RUK_ICON_SETUP));
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = className;

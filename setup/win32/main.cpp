@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +50,20 @@ int answer(std::string_view text, DWORD stream = STD_OUTPUT_HANDLE, int status =
     return status;
 }
 
+// The splash's wait, 3000 ms. The window tests shorten it with
+// RUK_SETUP_TIMER1_MS (a number of ms), so as not to sit through it at every
+// start, or lengthen it to look at the splash; nothing else sets it.
+UINT timer1Interval()
+{
+    const char* text = std::getenv("RUK_SETUP_TIMER1_MS");
+    if (!text)
+        return setup::win32::Form1::kDefaultInterval;
+    UINT ms = 0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, ms);
+    return error == std::errc() && stop == end ? ms : setup::win32::Form1::kDefaultInterval;
+}
+
 // Runs until the last form is gone. Keys go through the dialog manager of the
 // form they are meant for: Tab and Shift+Tab, Enter, Escape and the Alt keys
 // of the "&" captions.
@@ -84,6 +101,6 @@ int main(int argc, char* argv[])
 
     setup::core::removeLeftoversOfEarlierRuns();
     setup::core::SystemProcessStarter starter;
-    setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter);
+    setup::win32::Form1::open(setup::win32::systemMessageBoxes(), starter, timer1Interval());
     return runForms();
 }

@@ -1,12 +1,10 @@
 // The launch decision, the store-and-copy step, the locator's lists and path,
-// and the splash picture.
+// and the forms' layouts.
 #include <gtest/gtest.h>
 
-#include "core/foldericon.h"
 #include "core/launcher.h"
 #include "core/layout.h"
 #include "core/locator.h"
-#include "core/prism.h"
 #include "core/wizard.h"
 #include "scratch.h"
 
@@ -283,44 +281,6 @@ TEST(Locator, FolderAndFileLists)
     EXPECT_EQ(matchingFiles(utf8Of(folder), "*.exe"), (std::vector<std::string>{"acad.exe", "xacad.exe"}));
     EXPECT_EQ(matchingFiles(utf8Of(folder), "a?ad.exe*"), (std::vector<std::string>{"acad.exe", "acad.exe.bak"}));
     EXPECT_TRUE(matchingFiles(utf8Of(folder / "missing"), "*").empty());
-}
-
-TEST(Picture, PrismOnItsPlateAgainstTheSky)
-{
-    const Picture picture = prismPicture();
-    ASSERT_EQ(picture.width, 416);
-    ASSERT_EQ(picture.height, 365);
-    const auto at = [&](int x, int y) { return picture.pixels[std::size_t(y) * picture.width + x]; };
-    const auto near = [](std::uint32_t rgb, int r, int g, int b) {
-        return std::abs(int(rgb >> 16) - r) < 12 && std::abs(int(rgb >> 8 & 255) - g) < 12 &&
-               std::abs(int(rgb & 255) - b) < 12;
-    };
-    EXPECT_TRUE(near(at(2, 2), 150, 196, 235));     // sky
-    EXPECT_TRUE(near(at(80, 240), 245, 196, 0));    // plate
-    EXPECT_TRUE(near(at(208, 36), 20, 20, 20));     // the mark above the prism
-    EXPECT_TRUE(near(at(70, 155), 20, 20, 20));     // the mark on the left
-    EXPECT_TRUE(near(at(206, 330), 215, 215, 220));  // pole
-    EXPECT_TRUE(near(at(208, 87), 190, 190, 196));  // bezel
-    const std::uint32_t glass = at(230, 175);
-    EXPECT_GT(int(glass & 255), int(glass >> 16) + 30);  // blue glass
-}
-
-TEST(Picture, FolderIconsOpenAndClosedDifferAndAreTransparentAround)
-{
-    for (const int size : {16, 20, 24, 32}) {
-        const Picture open = folderIcon(true, size);
-        const Picture closed = folderIcon(false, size);
-        ASSERT_EQ(open.width, size);
-        ASSERT_EQ(open.pixels.size(), std::size_t(size) * size);
-        EXPECT_TRUE(open.transparent && closed.transparent);
-        EXPECT_NE(open.pixels, closed.pixels) << size;
-        for (const Picture* icon : {&open, &closed}) {
-            EXPECT_EQ(icon->pixels.front() >> 24, 0u) << "a corner is not transparent at " << size;
-            const std::uint32_t middle = icon->pixels[std::size_t(size / 2) * size + size / 2];
-            EXPECT_EQ(middle >> 24, 255u) << "the folder has a hole at " << size;
-            EXPECT_GT(int(middle >> 16 & 255), int(middle & 255) + 40) << "not yellow at " << size;
-        }
-    }
 }
 
 TEST(Layout, LabelsGetTheRoomTheirTextNeeds)

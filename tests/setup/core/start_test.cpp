@@ -21,22 +21,25 @@ using namespace setup::core;
 
 namespace {
 
-// Waits up to a minute for what a started program writes into a file, in
-// one write.
-std::string awaitMarker(const fs::path& file)
+// What a started program writes into file: waits until it holds expected,
+// or gives up after a minute (however busy the machine) and gives what it
+// holds then.
+std::string awaitMarker(const fs::path& file, const std::string& expected)
 {
-    std::string text;
-    for (int i = 0; i < 1200 && text.empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto read = [&] {
         std::ifstream in(file, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    std::string text = read();
+    for (; text != expected && std::chrono::steady_clock::now() < giveUp; text = read())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return text;
 }
 
-std::string awaitMarker(const ScratchDrive& c, const std::string& relative)
+std::string awaitMarker(const ScratchDrive& c, const std::string& relative, const std::string& expected)
 {
-    return awaitMarker(c.path(relative));
+    return awaitMarker(c.path(relative), expected);
 }
 
 }  // namespace
@@ -54,7 +57,7 @@ TEST(Start, AProgramStartsMaximisedAndWhatIsNotAProgramIsRefused)
     fs::create_directories(c.path("rukstart/AutoCAD 2004"));
     fs::copy_file(self, c.path("rukstart/AutoCAD 2004/acad.exe"));
     EXPECT_EQ(starter.start("C:\\rukstart\\AutoCAD 2004\\acad.exe").status, StartResult::Status::Started);
-    EXPECT_EQ(awaitMarker(c, "rukstart/AutoCAD 2004/started"), "started maximised");
+    EXPECT_EQ(awaitMarker(c, "rukstart/AutoCAD 2004/started", "started maximised"), "started maximised");
 
     c.write("rukstart/plain.txt", "not a program");
     const StartResult refused = starter.start("C:\\rukstart\\plain.txt");
@@ -75,7 +78,7 @@ TEST(Start, AProgramStartsUnderItsExactNameAndFailuresSayWhy)
     };
     executable("AutoCAD 2004/acad.exe ", "#!/bin/sh\nprintf 'started\\n' >\"$(dirname \"$0\")/started\"\n");
     EXPECT_EQ(starter.start("C:\\AutoCAD 2004\\acad.exe ").status, StartResult::Status::Started);
-    EXPECT_EQ(awaitMarker(c, "AutoCAD 2004/started"), "started\n");
+    EXPECT_EQ(awaitMarker(c, "AutoCAD 2004/started", "started\n"), "started\n");
 
     // The reasons a program that exists does not start are given in Spanish.
     c.write("plain.txt", "not a program");
@@ -147,7 +150,8 @@ TEST(Start, AWindowsProgramByItsContentStartsUnderTheWineOnPathNotAsALinuxOne)
         const StartResult started = starter.start(windowsPath);
         if (underWine) {
             EXPECT_EQ(started.status, StartResult::Status::Started) << file;
-            EXPECT_EQ(awaitMarker(c, "bin/wine-args"), c.path(file).string() + "\n") << file;
+            const std::string args = c.path(file).string() + "\n";
+            EXPECT_EQ(awaitMarker(c, "bin/wine-args", args), args) << file;
         } else {
             EXPECT_EQ(started.status, StartResult::Status::Failed) << file;
             EXPECT_EQ(started.reason, "no es un programa ejecutable") << file;
@@ -175,7 +179,8 @@ TEST(Start, TheLauncherStartsTheProgramInTheWinePrefixUnderWine)
         const ScopedVariable path("PATH", home.string() + "/bin:/usr/bin:/bin");
         const Launch launched = launchStoredProgram(starter);
         EXPECT_EQ(launched.next, Launch::Next::End);
-        EXPECT_EQ(awaitMarker(home.string() + "/bin/wine-args"), (driveC / "AutoCAD 2004/acad.exe").string() + "\n");
+        const std::string args = (driveC / "AutoCAD 2004/acad.exe").string() + "\n";
+        EXPECT_EQ(awaitMarker(home.string() + "/bin/wine-args", args), args);
     }
     const ScopedVariable path("PATH", "/nonexistent");
     const Launch refused = launchStoredProgram(starter);

@@ -32,18 +32,18 @@ class Form2Test : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { QCOMPARE(closeAllWindows(), 0); }
-    void wizard_wrongWindowKindTextsOrTabOrder();
-    void continue_pathNotStoredExactlyOrLibraryMisplaced_data();
-    void continue_pathNotStoredExactlyOrLibraryMisplaced();
-    void continue_emptyPathReportedAsSuccess();
-    void continue_failedCopyOrWriteReportedAsSuccess_data();
-    void continue_failedCopyOrWriteReportedAsSuccess();
-    void closeButton_storesOrCopiesSomething();
-    void locator_secondClickOpensSecondDialog();
-    void enterOnFocusedButton_doesNotPressIt();
+    void wizard_windowKindTextsAndTabOrder();
+    void continue_storesThePathExactlyAndTheLibraryForTheVersion_data();
+    void continue_storesThePathExactlyAndTheLibraryForTheVersion();
+    void continue_emptyPathWarnsAndStoresNothing();
+    void continue_failedCopyOrWriteWarnsAndLeavesNothingHalfDone_data();
+    void continue_failedCopyOrWriteWarnsAndLeavesNothingHalfDone();
+    void closeButton_storesAndCopiesNothing();
+    void locator_secondClickKeepsTheOneDialog();
+    void enterOnFocusedButton_pressesIt();
 };
 
-void Form2Test::wizard_wrongWindowKindTextsOrTabOrder()
+void Form2Test::wizard_windowKindTextsAndTabOrder()
 {
     ScratchDrive c;
     prepare(c, "WINDOWS XP");
@@ -67,7 +67,7 @@ void Form2Test::wizard_wrongWindowKindTextsOrTabOrder()
     QCOMPARE(withoutVersion.Label3->text(), QString());
 }
 
-void Form2Test::continue_pathNotStoredExactlyOrLibraryMisplaced_data()
+void Form2Test::continue_storesThePathExactlyAndTheLibraryForTheVersion_data()
 {
     QTest::addColumn<QByteArray>("version");
     QTest::addColumn<QString>("copy");  // where the library must land, empty for nowhere
@@ -78,7 +78,7 @@ void Form2Test::continue_pathNotStoredExactlyOrLibraryMisplaced_data()
     QTest::newRow("no version file") << QByteArray() << "";
 }
 
-void Form2Test::continue_pathNotStoredExactlyOrLibraryMisplaced()
+void Form2Test::continue_storesThePathExactlyAndTheLibraryForTheVersion()
 {
     QFETCH(QByteArray, version);
     QFETCH(QString, copy);
@@ -103,7 +103,7 @@ void Form2Test::continue_pathNotStoredExactlyOrLibraryMisplaced()
     QVERIFY(!wizard.isVisible());
 }
 
-void Form2Test::continue_emptyPathReportedAsSuccess()
+void Form2Test::continue_emptyPathWarnsAndStoresNothing()
 {
     ScratchDrive c;
     prepare(c, "WINDOWS XP");
@@ -124,7 +124,7 @@ void Form2Test::continue_emptyPathReportedAsSuccess()
     wizard.close();
 }
 
-void Form2Test::continue_failedCopyOrWriteReportedAsSuccess_data()
+void Form2Test::continue_failedCopyOrWriteWarnsAndLeavesNothingHalfDone_data()
 {
     QTest::addColumn<QString>("removed");    // deleted from the scratch drive
     QTest::addColumn<QString>("blocked");    // a folder put where a file has to go
@@ -141,7 +141,7 @@ void Form2Test::continue_failedCopyOrWriteReportedAsSuccess_data()
     QTest::newRow("path not storable") << "" << "" << QString::fromUtf8("C:\\€\\acad.exe") << old << "ruk.txt";
 }
 
-void Form2Test::continue_failedCopyOrWriteReportedAsSuccess()
+void Form2Test::continue_failedCopyOrWriteWarnsAndLeavesNothingHalfDone()
 {
     QFETCH(QString, removed);
     QFETCH(QString, blocked);
@@ -177,7 +177,7 @@ void Form2Test::continue_failedCopyOrWriteReportedAsSuccess()
     wizard.close();
 }
 
-void Form2Test::closeButton_storesOrCopiesSomething()
+void Form2Test::closeButton_storesAndCopiesNothing()
 {
     ScratchDrive c;
     prepare(c, "WINDOWS XP");
@@ -194,7 +194,7 @@ void Form2Test::closeButton_storesOrCopiesSomething()
     QVERIFY(boxes.messages.isEmpty());
 }
 
-void Form2Test::locator_secondClickOpensSecondDialog()
+void Form2Test::locator_secondClickKeepsTheOneDialog()
 {
     ScratchDrive c;
     RecordingBoxes boxes;
@@ -209,7 +209,7 @@ void Form2Test::locator_secondClickOpensSecondDialog()
     wizard.close();
 }
 
-void Form2Test::enterOnFocusedButton_doesNotPressIt()
+void Form2Test::enterOnFocusedButton_pressesIt()
 {
     ScratchDrive c;
     prepare(c, "WINDOWS XP");

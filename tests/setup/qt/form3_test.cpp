@@ -43,20 +43,21 @@ class Form3Test : public QObject {
 private slots:
     void init();
     void cleanup();
-    void locator_wrongWindowKindTabOrderOrStartFolder();
-    void accept_pathNotJoinedOrDialogLeftOpen();
-    void accept_wrongCaseOrNoSelectionAccepted();
-    void salir_changesText1();
-    void driveChange_listsNotRefreshed();
-    void unreadableDriveOrFolder_dialogUnusable();
-    void mappedDrives_cannotBeReached();
-    void escapeOnOpenDriveList_closesTheLocator();
-    void refusalBox_narrowerThanItsTitle();
-    void keyboardAccept_givesTheFolderItIsMappedOntoOrRuta_data();
-    void keyboardAccept_givesTheFolderItIsMappedOntoOrRuta();
-    void arrowsHomeEnd_selectNothingAtTheEdges();
-    void focus_notDrawnInTheLists();
-    void frames_brokenAtFractionalScale();
+    void locator_windowKindTabOrderAndStartFolder();
+    void accept_joinsThePathAndClosesTheDialog();
+    void accept_refusesWrongCaseAndNoSelection();
+    void salir_leavesText1AsItWas();
+    void driveChange_refreshesBothLists();
+    void dir1_showsOpenAndClosedFoldersTransparentAround();
+    void unreadableDriveOrFolder_warnsAndTheDialogStaysUsable();
+    void mappedDrives_comeFirstAndCanBeReached();
+    void escapeOnOpenDriveList_closesOnlyTheList();
+    void refusalBox_wideEnoughForItsTitle();
+    void keyboardAccept_givesTheWindowsPathOnMappedDrives_data();
+    void keyboardAccept_givesTheWindowsPathOnMappedDrives();
+    void arrowsHomeEnd_selectTheLineTheyMoveTo();
+    void focus_isDrawnInTheLists();
+    void frames_wholeAtFractionalScale();
 
 private:
     void choose(const QString& folder, int row);
@@ -102,7 +103,7 @@ void Form3Test::choose(const QString& folder, int row)
     locator_->File1->setCurrentRow(row);
 }
 
-void Form3Test::locator_wrongWindowKindTabOrderOrStartFolder()
+void Form3Test::locator_windowKindTabOrderAndStartFolder()
 {
     QCOMPARE(locator_->windowTitle(), QString("Explorardor RUK"));
     QCOMPARE(locator_->windowType(), Qt::Dialog);
@@ -120,7 +121,7 @@ void Form3Test::locator_wrongWindowKindTabOrderOrStartFolder()
     QCOMPARE(locator_->Command2->shortcut(), QKeySequence("Alt+S"));
 }
 
-void Form3Test::accept_pathNotJoinedOrDialogLeftOpen()
+void Form3Test::accept_joinsThePathAndClosesTheDialog()
 {
     choose("AutoCAD 2004", 0);
     QCOMPARE(locator_->File1->fileName(), QString("acad.exe"));
@@ -130,7 +131,7 @@ void Form3Test::accept_pathNotJoinedOrDialogLeftOpen()
     QVERIFY(boxes_.messages.isEmpty());
 }
 
-void Form3Test::accept_wrongCaseOrNoSelectionAccepted()
+void Form3Test::accept_refusesWrongCaseAndNoSelection()
 {
     choose("Upper", 0);
     QCOMPARE(locator_->File1->count(), 1);
@@ -143,7 +144,7 @@ void Form3Test::accept_wrongCaseOrNoSelectionAccepted()
     QVERIFY(locator_->isVisible());
 }
 
-void Form3Test::salir_changesText1()
+void Form3Test::salir_leavesText1AsItWas()
 {
     choose("AutoCAD 2004", 0);
     QTest::mouseClick(locator_->Command2, Qt::LeftButton);
@@ -151,7 +152,7 @@ void Form3Test::salir_changesText1()
     QVERIFY(!locator_->isVisible());
 }
 
-void Form3Test::driveChange_listsNotRefreshed()
+void Form3Test::driveChange_refreshesBothLists()
 {
     locator_->Drive1->setCurrentIndex(1);
     QCOMPARE(locator_->Dir1->path(), driveB_.path());
@@ -166,7 +167,30 @@ void Form3Test::driveChange_listsNotRefreshed()
     QCOMPARE(locator_->File1->count(), 1);
 }
 
-void Form3Test::unreadableDriveOrFolder_dialogUnusable()
+void Form3Test::dir1_showsOpenAndClosedFoldersTransparentAround()
+{
+    // Drive A's root, the way to the current folder, then its three folders.
+    const setup::platform::DirList& dir = *locator_->Dir1;
+    QCOMPARE(dir.count(), 4);
+    const QSize size = dir.iconSize();
+    const qreal ratio = dir.devicePixelRatioF();
+    QList<QImage> icons;
+    for (const int row : {0, 1}) {
+        const QIcon icon = dir.item(row)->icon();
+        const QImage image = icon.pixmap(size, ratio).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), size * ratio);  // drawn for the screen's pixels, not scaled up
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // transparent around the folder
+        const QRgb middle = image.pixel(image.width() / 2, image.height() / 2);
+        QCOMPARE(qAlpha(middle), 255);
+        QVERIFY2(qRed(middle) > qBlue(middle) + 40, qPrintable(QColor(middle).name()));  // yellow
+        // Not tinted with the colour of a selected line.
+        QCOMPARE(icon.pixmap(size, ratio, QIcon::Selected).toImage().convertToFormat(QImage::Format_ARGB32), image);
+        icons.append(image);
+    }
+    QVERIFY(icons[0] != icons[1]);
+}
+
+void Form3Test::unreadableDriveOrFolder_warnsAndTheDialogStaysUsable()
 {
     locator_->Drive1->setCurrentIndex(2);
     QCOMPARE(boxes_.messages.size(), 1);
@@ -184,7 +208,7 @@ void Form3Test::unreadableDriveOrFolder_dialogUnusable()
     QVERIFY(wizard_->Text1->text().endsWith("/AutoCAD 2004/acad.exe"));
 }
 
-void Form3Test::mappedDrives_cannotBeReached()
+void Form3Test::mappedDrives_comeFirstAndCanBeReached()
 {
     // Drive C: (the scratch drive), D: by its variable; the current folder is elsewhere.
     c_.write("AutoCAD 2004/acad.exe", "");
@@ -213,7 +237,7 @@ void Form3Test::mappedDrives_cannotBeReached()
     QVERIFY(boxes_.messages.isEmpty());
 }
 
-void Form3Test::escapeOnOpenDriveList_closesTheLocator()
+void Form3Test::escapeOnOpenDriveList_closesOnlyTheList()
 {
     locator_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(locator_));
@@ -230,7 +254,7 @@ void Form3Test::escapeOnOpenDriveList_closesTheLocator()
     QCOMPARE(wizard_->Text1->text(), QString("typed by the user"));
 }
 
-void Form3Test::refusalBox_narrowerThanItsTitle()
+void Form3Test::refusalBox_wideEnoughForItsTitle()
 {
     // A window manager cuts a title that does not fit beside the window's icon
     // and buttons: openbox needs about eight lines' height for them.
@@ -258,7 +282,7 @@ std::unique_ptr<Form3> Form3Test::openedIn(const QString& folder)
     return locator;
 }
 
-void Form3Test::keyboardAccept_givesTheFolderItIsMappedOntoOrRuta_data()
+void Form3Test::keyboardAccept_givesTheWindowsPathOnMappedDrives_data()
 {
     QTest::addColumn<QString>("folder");  // on the scratch drive C:, or "A" for drive A, which is not mapped
     QTest::addColumn<QString>("text1");   // what Text1 holds afterwards; "A" stands for drive A's path
@@ -267,7 +291,7 @@ void Form3Test::keyboardAccept_givesTheFolderItIsMappedOntoOrRuta_data()
     QTest::newRow("outside the mapped drives") << "A" << "A/AutoCAD 2004/acad.exe";
 }
 
-void Form3Test::keyboardAccept_givesTheFolderItIsMappedOntoOrRuta()
+void Form3Test::keyboardAccept_givesTheWindowsPathOnMappedDrives()
 {
     QFETCH(QString, folder);
     QFETCH(QString, text1);
@@ -289,7 +313,7 @@ void Form3Test::keyboardAccept_givesTheFolderItIsMappedOntoOrRuta()
     QCOMPARE(wizard_->Text1->text(), onA ? text1.replace("A/", driveA_.path() + "/") : text1);
 }
 
-void Form3Test::arrowsHomeEnd_selectNothingAtTheEdges()
+void Form3Test::arrowsHomeEnd_selectTheLineTheyMoveTo()
 {
     for (const char* name : {"ACAD.EXE", "Acad.exe", "acad.exe"})
         QFile(driveA_.filePath("Upper/" + QString(name))).open(QIODevice::WriteOnly);
@@ -321,7 +345,7 @@ void Form3Test::arrowsHomeEnd_selectNothingAtTheEdges()
     QCOMPARE(locator->File1->count(), 0);
 }
 
-void Form3Test::focus_notDrawnInTheLists()
+void Form3Test::focus_isDrawnInTheLists()
 {
     const std::unique_ptr<Form3> locator = openedIn(driveA_.filePath("AutoCAD 2004"));
     locator->File1->setCurrentRow(0);
@@ -343,7 +367,7 @@ void Form3Test::focus_notDrawnInTheLists()
     }
 }
 
-void Form3Test::frames_brokenAtFractionalScale()
+void Form3Test::frames_wholeAtFractionalScale()
 {
     // The whole form, as the screen shows it: at a scale such as 150 % a list
     // lies on half device pixels (QT_SCALE_FACTOR=1.5 in the test's second run).

@@ -19,6 +19,13 @@
 //                                    part of the label (a label wholly outside the window is hidden)
 //   ui_probe settext TITLE CLASS T   sets the text of the first control of that class (\uXXXX in T
 //                                    stands for that character)
+//   ui_probe dropped TITLE           status 0 when the window's drop-down list is open, 1 when not
+//   ui_probe picture TITLE X Y ...   "R G B" on the screen at each point X Y of the window's picture (its
+//                                    owner-drawn static control), in thousandths of its width and height
+//   ui_probe serve                   the commands above, one a line on standard input with their
+//                                    arguments separated by tabs, each answer ended by the line
+//                                    "end<TAB>STATUS": one process for a whole test, as starting a
+//                                    program under Wine takes a good part of a second
 // Classes are given in lower case. Texts are UTF-8.
 #include <windows.h>
 #include <shellapi.h>
@@ -28,6 +35,7 @@
 
 #include <cstdio>
 #include <cwctype>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -68,16 +76,16 @@ std::wstring centreOf(const RECT& r)
     return std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2);
 }
 
-// The callbacks of EnumWindows and EnumChildWindows: functions of Windows'
-// calling convention (stdcall on 32 bits), which no lambda can be.
-BOOL CALLBACK addVisibleWindow(HWND window, LPARAM found)
+// EnumWindows' callback: the visible windows into the vector at found.
+BOOL CALLBACK collectVisible(HWND window, LPARAM found)
 {
     if (IsWindowVisible(window))
         reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
     return TRUE;
 }
 
-BOOL CALLBACK addWindow(HWND window, LPARAM found)
+// EnumChildWindows' callback: every window into the vector at found.
+BOOL CALLBACK collect(HWND window, LPARAM found)
 {
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
     return TRUE;
@@ -86,7 +94,7 @@ BOOL CALLBACK addWindow(HWND window, LPARAM found)
 std::vector<HWND> topLevelWindows()
 {
     std::vector<HWND> windows;
-    EnumWindows(addVisibleWindow, reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
@@ -101,7 +109,7 @@ HWND find(const std::wstring& title)
 std::vector<HWND> controlsOf(HWND window)
 {
     std::vector<HWND> controls;
-    EnumChildWindows(window, addWindow, reinterpret_cast<LPARAM>(&controls));
+    EnumChildWindows(window, collect, reinterpret_cast<LPARAM>(&controls));
     return controls;
 }
 
@@ -200,6 +208,28 @@ void printCutLabels(HWND window)
     }
 }
 
+// The colours on the screen at points of the window's picture box.
+bool printPictureColours(HWND window, const std::vector<std::wstring>& points)
+{
+    for (HWND control : controlsOf(window)) {
+        if (classOf(control) != L"static" || (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW)
+            continue;
+        RECT box;
+        GetWindowRect(control, &box);
+        HDC screen = GetDC(nullptr);
+        for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
+            const int x = box.left + (box.right - box.left) * std::stoi(points[i]) / 1000;
+            const int y = box.top + (box.bottom - box.top) * std::stoi(points[i + 1]) / 1000;
+            const COLORREF colour = GetPixel(screen, x, y);
+            print(std::to_wstring(GetRValue(colour)) + L" " + std::to_wstring(GetGValue(colour)) + L" " +
+                  std::to_wstring(GetBValue(colour)));
+        }
+        ReleaseDC(nullptr, screen);
+        return true;
+    }
+    return false;
+}
+
 enum class Wanted { Visible, Gone, Active };
 
 bool waitFor(const std::wstring& title, double seconds, Wanted wanted)
@@ -276,6 +306,14 @@ int run(const std::vector<std::wstring>& args)
         printCutLabels(window);
         return 0;
     }
+    if (command == L"dropped") {
+        for (HWND control : controlsOf(window))
+            if (classOf(control) == L"combobox" && SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0))
+                return 0;
+        return 1;
+    }
+    if (command == L"picture" && args.size() % 2 == 1)
+        return printPictureColours(window, std::vector<std::wstring>(args.begin() + 3, args.end())) ? 0 : 1;
     if (command == L"settext" && args.size() == 5) {
         for (HWND control : controlsOf(window))
             if (classOf(control) == args[3]) {
@@ -288,19 +326,60 @@ int run(const std::vector<std::wstring>& args)
     return 2;
 }
 
+// The usage, on standard error, for a command that is not one of the above
+// (status 2); a number that is none counts as such.
+int answer(const std::vector<std::wstring>& args)
+{
+    int status = 2;
+    try {
+        status = run(args);
+    } catch (const std::exception&) {
+    }
+    if (status == 2)
+        std::fputs("usage: ui_probe titles | wait|gone|active TITLE SECONDS | dump|focus|rect|client|close|fits|dropped TITLE | "
+                   "settext TITLE CLASS TEXT | picture TITLE X Y... | serve\n",
+                   stderr);
+    return status;
+}
+
+// One command line of serve: its arguments separated by tabs.
+std::vector<std::wstring> argumentsOf(const std::string& line)
+{
+    std::vector<std::wstring> args{L"ui_probe"};
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        args.push_back(setup::core::widen(line.substr(start, tab - start)));
+    args.push_back(setup::core::widen(line.substr(start)));
+    return args;
+}
+
+int serve()
+{
+    std::string line;
+    for (int c; (c = std::getchar()) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const int status = answer(argumentsOf(line));
+        std::printf("end\t%d\n", status);
+        std::fflush(stdout);
+        line.clear();
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main()
 {
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     int count = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
     const std::vector<std::wstring> args(argv, argv + count);
     LocalFree(argv);
-    const int status = run(args);
-    if (status == 2)
-        std::fputs("usage: ui_probe titles | wait|gone|active TITLE SECONDS | dump|focus|rect|client|close|fits TITLE | "
-                   "settext TITLE CLASS TEXT\n",
-                   stderr);
-    return status;
+    return args.size() == 2 && args[1] == L"serve" ? serve() : answer(args);
 }
