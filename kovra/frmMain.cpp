@@ -53,27 +53,23 @@ int16_t firstBlank(const std::string& text)
     return p == std::string::npos ? 0 : platform::checked16(static_cast<long long>(p) + 1);
 }
 
-// The path a file has, or would have once created: symbolic links followed,
-// "." and ".." resolved.
-fs::path resolved(const fs::path& path)
+// The path a file has, or would have once created: the links at its end
+// followed as the output's open follows them, "." and ".." resolved.
+fs::path resolved(const std::string& path)
 {
+    const fs::path end = platform::sys::filePath(platform::sys::linkEnd(path).path);
     std::error_code ec;
-    fs::path target = path;
-    if (fs::is_symlink(path, ec) && !fs::exists(path, ec)) {
-        target = fs::read_symlink(path, ec);
-        if (target.is_relative()) target = path.parent_path() / target;
-    }
-    const fs::path canonical = fs::weakly_canonical(fs::absolute(target, ec), ec);
-    return ec ? fs::absolute(target).lexically_normal() : canonical;
+    const fs::path canonical = fs::weakly_canonical(fs::absolute(end, ec), ec);
+    return ec ? fs::absolute(end).lexically_normal() : canonical;
 }
 
-// Whether writing to output would write to the existing file at other.
+// Whether writing to output would write to the file at other, or create it.
 bool wouldOverwrite(const std::string& outputName, const std::string& otherName)
 {
     const fs::path output = platform::sys::filePath(outputName), other = platform::sys::filePath(otherName);
     std::error_code ec;
     if (fs::exists(output, ec) && fs::exists(other, ec)) return fs::equivalent(output, other, ec);
-    return resolved(output) == resolved(other);
+    return resolved(outputName) == resolved(otherName);
 }
 
 // Takes both paths from the command line, opens the input and reads its
@@ -127,16 +123,21 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     std::optional<std::string> refusal;
     OpenInput opened;
     bool headerRead = false;  // from then on opened may have moved into files
+    std::string outputName;  // kept apart: opened hands its own on to the files
     std::unique_ptr<PointFiles> files;
     try {
         trap("openFiles", caught, [&] {
             openInput(commandLine, opened);
             headerRead = true;
+            outputName = opened.outputFileName;
             refusal = notAPointFile(opened.header, opened.inputFileName);
             if (!refusal) files = std::make_unique<PointFiles>(std::move(opened));
         });
     } catch (const platform::ReadFailure& failure) {  // the input opened, but its first bytes cannot be read
         report(readFailureText(opened.inputFileName, failure.line, failure.what()));
+        return nullptr;
+    } catch (const platform::WriteFailure& failure) {  // the output's path cannot be replaced; nothing written
+        report(writeFailureText(failure.what(), {outputName, true, 0}));
         return nullptr;
     }
     if (refusal) report(*refusal);

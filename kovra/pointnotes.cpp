@@ -108,9 +108,11 @@ std::string summaryText(const std::string& input, const RunCount& count, RunEnd 
     };
     const std::string warnings = counted(count.warnings, "warning", "warnings");
     std::string text = input + ": ";
-    if (count.records == 0 && end == RunEnd::kFinished) return text + "no point records after the header, " + warnings;
-    text += std::to_string(count.converted) + " of " + counted(count.records, "point", "points") + " converted, " +
-            std::to_string(count.records - count.converted) + " not converted, " + warnings;
+    if (count.records == 0)
+        text += (end == RunEnd::kFinished ? "no point records after the header, " : "no point record read, ") + warnings;
+    else
+        text += std::to_string(count.converted) + " of " + counted(count.records, "point", "points") + " converted, " +
+                std::to_string(count.records - count.converted) + " not converted, " + warnings;
     switch (end) {
     case RunEnd::kFinished: return text;
     case RunEnd::kAtRecord: return text + "; the run ended at line " + lineText(line);

@@ -134,6 +134,7 @@ struct Conversion {
 void convertSerially(const Conversion& convert, RecordSource& source, RecordSink& sink)
 {
     std::string text;
+    text.reserve(kMaxRecordLength + 1);  // no memory runs out with a record half read
     while (!source.atEnd()) {
         text.clear();
         const RecordStart start = source.next(text);
@@ -159,16 +160,20 @@ public:
     // threads has its room before the first one starts, and nothing thrown
     // while they start leaves the constructor: a running thread whose object
     // is destroyed would end the program.
+    // The threads receive no interruption: the reader, which may wait for
+    // the input, does.
     Workers(unsigned count, const Conversion& convert) : convert_(convert)
     {
-        try {
-            threads_.reserve(count);
-            for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
-        } catch (const std::system_error&) {
-            // No more threads (a process limit, no memory for a stack): the run goes on with those it has.
-        } catch (const std::bad_alloc&) {
-            // No memory for the list or a thread's state: the same.
-        }
+        platform::withoutInterrupts([&] {
+            try {
+                threads_.reserve(count);
+                for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                // No more threads (a process limit, no memory for a stack): the run goes on with those it has.
+            } catch (const std::bad_alloc&) {
+                // No memory for the list or a thread's state: the same.
+            }
+        });
     }
     unsigned count() const { return static_cast<unsigned>(threads_.size()); }
     // Blocks still queued are dropped: the run no longer needs them.
@@ -239,24 +244,34 @@ private:
     std::vector<std::thread> threads_;
 };
 
-// Reads the next block of records. ended is set at the end of the input or
-// at a failed read, whose exception is kept for later.
-std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::exception_ptr& readFailure)
+// The blocks read and not yet handed on, in input order, and how reading ended.
+struct Reading {
+    std::deque<std::shared_ptr<Block>> held;
+    bool ended = false;               // at the end of the input, or at a failed read
+    std::exception_ptr failure;       // that failed read, raised once every block before it is handed on
+};
+
+// Reads the next block of records. Its room is had before anything is read,
+// so that running out of memory loses no record read half.
+std::shared_ptr<Block> readBlock(RecordSource& source, Reading& reading)
 {
     auto block = std::make_shared<Block>();
+    block->text.reserve(kBlockBytes + kMaxRecordLength + 1);
+    block->records.reserve(kBlockRecords);
     std::vector<std::pair<RecordStart, std::size_t>> ends;  // where each record starts, and where its text ends
+    ends.reserve(kBlockRecords);
     try {
         while (ends.size() < kBlockRecords && block->text.size() < kBlockBytes) {
             if (source.atEnd()) {
-                ended = true;
+                reading.ended = true;
                 break;
             }
             const RecordStart start = source.next(block->text);
             ends.emplace_back(start, block->text.size());
         }
     } catch (const platform::ReadFailure&) {
-        readFailure = std::current_exception();
-        ended = true;
+        reading.failure = std::current_exception();
+        reading.ended = true;
     }
     // The text no longer moves: the records can point into it.
     std::size_t start = 0;
@@ -267,36 +282,81 @@ std::shared_ptr<Block> readBlock(RecordSource& source, bool& ended, std::excepti
     return block;
 }
 
+// How a stretch of the conversion on worker threads ended.
+enum class WorkersEnd {
+    kInputEnded,    // every record read is handed on
+    kRunEnded,      // a record ended the run
+    kShortOfMemory, // the workers' memory could not be had: the blocks held are left to convert
+};
+
 // The reader fills blocks and keeps a few of them with the workers; the
-// results are handed on block by block in input order. A failed read is
-// raised once every record read before it is handed on, as in the serial
-// loop; a record that ends the run discards what was converted after it.
-// When no worker can be started, the serial loop does the work.
+// results are handed on block by block in input order; a block leaves
+// reading.held once it is handed on. Memory that runs out for a block or on
+// a worker ends the stretch, the records not handed on still held; memory
+// that runs out while a block is handed on ends the run (std::bad_alloc).
+WorkersEnd convertOnWorkers(RecordSource& source, RecordSink& sink, Workers& workers, Reading& reading)
+{
+    for (;;) {
+        try {
+            while (!reading.ended && reading.held.size() < blocksInFlight(workers.count())) {
+                std::shared_ptr<Block> block = readBlock(source, reading);
+                if (block->records.empty()) break;
+                reading.held.push_back(block);
+                workers.submit(block);
+            }
+        } catch (const std::bad_alloc&) {
+            return WorkersEnd::kShortOfMemory;
+        }
+        if (reading.held.empty()) return WorkersEnd::kInputEnded;
+        const Block& block = *reading.held.front();
+        workers.waitFor(block);
+        if (block.failure) {
+            try {
+                std::rethrow_exception(block.failure);
+            } catch (const std::bad_alloc&) {
+                return WorkersEnd::kShortOfMemory;
+            }
+        }
+        for (std::size_t i = 0; i < block.results.size(); ++i)
+            if (!sink.take(block.results[i], block.records[i].start.line)) return WorkersEnd::kRunEnded;
+        reading.held.pop_front();
+    }
+}
+
+// Converts the records of the blocks held on this thread; false when a
+// record ended the run.
+bool convertHeld(const Conversion& convert, Reading& reading, RecordSink& sink)
+{
+    for (; !reading.held.empty(); reading.held.pop_front()) {
+        Block& block = *reading.held.front();
+        block.results = {};  // what a worker made of it is not needed: its memory is
+        for (const Record& record : block.records)
+            if (!sink.take(convert(record.text, record.start), record.start.line)) return false;
+    }
+    return true;
+}
+
+// Converts on as many of threads workers as can be started and have their
+// memory; when it runs short, the workers stop, the blocks read are
+// converted here, and the rest goes on with half as many, down to the serial
+// loop. A failed read is raised once every record read before it is handed
+// on, as in the serial loop; a record that ends the run discards what was
+// converted after it.
 void convertInParallel(const Conversion& convert, RecordSource& source, RecordSink& sink, unsigned threads)
 {
-    if (source.atEnd()) return;
-    Workers workers(threads, convert);
-    if (workers.count() == 0) return convertSerially(convert, source, sink);
-
-    std::deque<std::shared_ptr<Block>> inFlight;
-    std::exception_ptr readFailure;
-    bool ended = false;
-    for (;;) {
-        while (!ended && inFlight.size() < blocksInFlight(workers.count())) {
-            std::shared_ptr<Block> block = readBlock(source, ended, readFailure);
-            if (block->records.empty()) break;
-            workers.submit(block);
-            inFlight.push_back(std::move(block));
-        }
-        if (inFlight.empty()) break;
-        const std::shared_ptr<Block> block = std::move(inFlight.front());
-        inFlight.pop_front();
-        workers.waitFor(*block);
-        if (block->failure) std::rethrow_exception(block->failure);
-        for (std::size_t i = 0; i < block->results.size(); ++i)
-            if (!sink.take(block->results[i], block->records[i].start.line)) return;
+    Reading reading;
+    while (threads > 1 && !reading.ended && !source.atEnd()) {
+        WorkersEnd end;
+        {
+            Workers workers(threads, convert);
+            if (workers.count() == 0) break;
+            threads = workers.count() / 2;
+            end = convertOnWorkers(source, sink, workers, reading);
+        }  // the workers stopped: no block held is theirs any more
+        if (end == WorkersEnd::kRunEnded || !convertHeld(convert, reading, sink)) return;
     }
-    if (readFailure) std::rethrow_exception(readFailure);
+    if (reading.failure) std::rethrow_exception(reading.failure);
+    if (!reading.ended) convertSerially(convert, source, sink);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "msgbox.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #ifdef _WIN32
-#include <algorithm>
 #include <cstdlib>
-#include <string_view>
 #include <vector>
 
 #include "win32/text.h"
@@ -61,21 +61,59 @@ bool isWarning(const std::string& text)
 
 #endif
 
-// text with each byte below 0x20 but the tab, and 0x7f, written as \xNN: a
-// name from the input with an escape sequence must not drive the terminal.
+// The length of the UTF-8 character that starts text, 0 when its bytes are
+// none (a stray continuation byte, a sequence cut short, an over-long or a
+// surrogate form); its code point in codePoint.
+std::size_t utf8Character(std::string_view text, char32_t& codePoint)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned lead = byte(0);
+    const std::size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+    if (length == 0 || lead > 0xf4 || text.size() < length) return 0;
+    codePoint = lead & (0x3f >> (length - 1));
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xc0) != 0x80) return 0;
+        codePoint = (codePoint << 6) | (byte(i) & 0x3f);
+    }
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool valid = codePoint >= kLeast[length] && codePoint <= 0x10ffff && !(codePoint >= 0xd800 && codePoint <= 0xdfff);
+    return valid ? length : 0;
+}
+
+// Whether a terminal acts on the code point instead of showing it: the C1
+// controls, and the bidi embeddings, overrides and isolates, which reorder
+// the text after them.
+bool terminalActsOn(char32_t codePoint)
+{
+    return (codePoint >= 0x80 && codePoint <= 0x9f) || (codePoint >= 0x202a && codePoint <= 0x202e) ||
+           (codePoint >= 0x2066 && codePoint <= 0x2069);
+}
+
+// text with every byte and character that a terminal acts on escaped: a name
+// from the input with an escape sequence must not drive the terminal, nor
+// reorder the message. A byte below 0x20 but the tab, 0x7f, and a byte from
+// 0x80 to 0x9f that is not part of a UTF-8 character become \xNN; a UTF-8
+// character from U+0080 to U+009F, U+202A to U+202E or U+2066 to U+2069
+// becomes \uNNNN. Every other byte stays, Latin-1 text included.
 std::string withControlsEscaped(const std::string& text)
 {
     std::string shown;
     shown.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 0x20 && byte != 0x7f) || c == '\t') {
-            shown += c;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Character(std::string_view(text).substr(i), codePoint);
+        char escaped[16];
+        if (length > 0 && terminalActsOn(codePoint)) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(codePoint));
+            shown += escaped;
+        } else if (length > 0 || (byte >= 0x20 && byte != 0x7f && !(byte >= 0x80 && byte <= 0x9f)) || byte == '\t') {
+            shown.append(text, i, std::max<std::size_t>(length, 1));
         } else {
-            char escaped[5];
             std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
             shown += escaped;
         }
+        i += std::max<std::size_t>(length, 1);
     }
     return shown;
 }

@@ -11,6 +11,9 @@ namespace platform {
 namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 20;
+// More than the longest line (a record of 32767 characters and its new
+// coordinates): the buffer holds a block and one more line without growing.
+constexpr std::size_t kLongestLine = 64 * 1024;
 
 // The error of a failed open of the output: a missing folder is named as such.
 RunError outputOpenError(const std::string& path, int code)
@@ -26,17 +29,34 @@ bool replaceable(const std::string& target, const sys::FileStatus& status)
     return hasName && (!status.exists || status.regular);
 }
 
+// Whether a failure to create a file says that the path can name no file
+// there, as an open of the output itself would fail: a missing folder, a name
+// too long or not allowed, a file system that is read-only.
+bool namesNoFile(int code)
+{
+    return code == ENOENT || code == ENOTDIR || code == ENAMETOOLONG || code == EINVAL || code == ELOOP ||
+           code == EROFS;
+}
+
+// Nothing was written: the path holds what it held.
+[[noreturn]] void cannotReplace(int error) { throw WriteFailure(sys::errorText(error), 0); }
+
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path)
 {
     if (path.empty()) throw sys::openError(path, ENOENT);
-    buffer_.reserve(kBlockBytes + 4096);
-    const std::string target = sys::linkTarget(path);
-    const sys::FileStatus status = sys::statusOf(target);
-    if (replaceable(target, status)) {
-        if (status.exists && !sys::mayWrite(target)) throw sys::openError(path, errno);
-        if (openTemporary(path, target, status.exists)) return;
+    buffer_.reserve(kBlockBytes + kLongestLine);
+    const sys::LinkEnd end = sys::linkEnd(path);
+    if (end.descriptor >= 0) {
+        openDescriptor(path, end.descriptor);
+        return;
+    }
+    const sys::FileStatus status = sys::statusOf(end.path);
+    if (!end.systemLink && replaceable(end.path, status)) {
+        if (status.exists && !sys::mayWrite(end.path)) throw sys::openError(path, errno);
+        if (status.exists && sys::openInAnotherProgram(end.path)) cannotReplace(sys::kOpenInAnotherProgram);
+        if (openTemporary(path, end.path, status.exists)) return;
     }
     openDirectly(path);
 }
@@ -45,13 +65,15 @@ OutputFile::OutputFile(const std::string& path)
 // existing file's owner cannot be kept, and the path is to be written directly.
 bool OutputFile::openTemporary(const std::string& path, const std::string& target, bool existing)
 {
+    const unsigned bits = sys::permissionBits(target, existing);
     std::string temporary;
-    fd_ = sys::createTemporaryBeside(target, temporary);
+    fd_ = sys::createTemporaryBeside(target, bits, temporary);
     if (fd_ < 0) {
-        if (errno == ENOENT) throw outputOpenError(path, errno);
-        return false;
+        if (errno == EACCES || errno == EPERM) return false;
+        if (namesNoFile(errno)) throw outputOpenError(path, errno);
+        cannotReplace(errno);  // no space, no inode, a quota: never in place instead
     }
-    if (existing && !sys::takeOwnerAndMode(fd_, target)) {
+    if (existing && !sys::takeOwner(fd_, target)) {
         sys::closeFile(fd_);
         sys::removeFile(temporary);
         fd_ = -1;
@@ -59,19 +81,26 @@ bool OutputFile::openTemporary(const std::string& path, const std::string& targe
     }
     target_ = target;
     temporary_ = temporary;
+    finalBits_ = bits;
     replacesWhole_ = true;
     return true;
 }
 
 void OutputFile::openDirectly(const std::string& path)
 {
-    for (;;) {
-        fd_ = sys::openFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);  // a FIFO's open waits for its reader
-        if (fd_ >= 0) return;
-        if (errno != EINTR) break;
-        throwIfInterrupted();
+    fd_ = sys::openForWritingDirectly(path);
+    if (fd_ >= 0) {
+        cutsBack_ = true;
+        return;
     }
+    if (errno == sys::kOpenInAnotherProgram) cannotReplace(errno);
     throw outputOpenError(path, errno);
+}
+
+void OutputFile::openDescriptor(const std::string& path, int descriptor)
+{
+    fd_ = sys::duplicateForWriting(descriptor);
+    if (fd_ < 0) throw sys::openError(path, errno);
 }
 
 OutputFile::~OutputFile() { abandon(); }
@@ -80,7 +109,8 @@ void OutputFile::writeLine(std::string_view text, long inputLine)
 {
     buffer_.append(text);
     buffer_.append("\r\n");
-    heldLines_.push_back({written_ + buffer_.size(), inputLine});
+    lastHeldLine_ = inputLine;
+    if (!replacesWhole_) heldLines_.push_back({written_ + buffer_.size(), inputLine});
     if (buffer_.size() >= kBlockBytes) flush();
 }
 
@@ -100,7 +130,7 @@ void OutputFile::flush()
         done += static_cast<std::size_t>(n);
     }
     written_ += done;
-    if (!heldLines_.empty()) completeThrough_ = heldLines_.back().inputLine;
+    if (done > 0) completeThrough_ = lastHeldLine_;
     heldLines_.clear();
     buffer_.clear();
 }
@@ -116,25 +146,34 @@ void OutputFile::fail(uint64_t fileBytes, int error)
         keep = end.offset;
         completeThrough_ = end.inputLine;
     }
-    if (!replacesWhole_) sys::cutFile(fd_, keep);  // fails for a device or a pipe: nothing to cut
+    if (cutsBack_) sys::cutFile(fd_, keep);  // fails for a device or a pipe: nothing to cut
     buffer_.clear();
     heldLines_.clear();
     abandon();
     throw WriteFailure(sys::errorText(error), completeThrough_);
 }
 
+// A temporary file gets its final bits and reaches the disk before it
+// replaces the path, and the folder after it: a power cut leaves the old file
+// or the whole new one.
 void OutputFile::publish()
 {
     if (fd_ < 0) return;
     flush();
+    if (!temporary_.empty() && !(sys::setPermissionBits(fd_, finalBits_) && sys::syncFile(fd_))) failToPublish(errno);
     const int closed = sys::closeFile(fd_);
     fd_ = -1;
-    if (closed != 0 || (!temporary_.empty() && !sys::replaceFile(temporary_, target_))) {
-        const int error = errno;
-        abandon();
-        throw WriteFailure(sys::errorText(error), completeThrough_);
-    }
+    if (closed != 0) failToPublish(errno);
+    if (temporary_.empty()) return;
+    if (!sys::replaceFile(temporary_, target_)) failToPublish(errno);
     temporary_.clear();
+    sys::syncFolderOf(target_);
+}
+
+void OutputFile::failToPublish(int error)
+{
+    abandon();
+    throw WriteFailure(sys::errorText(error), completeThrough_);
 }
 
 void OutputFile::abandon()

@@ -3,12 +3,18 @@
 //
 // A regular file, new or existing, is written to a temporary file beside it,
 // ".NAME.kovra-XXXXXX", which replaces it in one step when the run publishes
-// it: until then, and for good when the run cannot finish, the path holds
-// what it held before (nothing, if it was absent), and two runs into one path
-// leave one run's whole output. An existing file's permission bits, owner and
-// group carry over; a symbolic link stays a link, and the file it names is
-// replaced. Anything else (a device, a pipe) is written directly, and so is a
-// file whose folder may not be written or whose owner cannot be kept.
+// it, once it is on the disk: until then, and for good when the run cannot
+// finish, the path holds what it held before (nothing, if it was absent), and
+// two runs into one path leave one run's whole output. The temporary file is
+// readable by its owner alone until then; an existing file's permission bits,
+// owner and group carry over; a symbolic link stays a link, and the file it
+// names is replaced. A path that names one of the process's own descriptors
+// (/dev/stdout, /dev/fd/N) is written through that descriptor, where it
+// stands and as it appends, never emptied. Anything else (a device, a pipe,
+// NUL on Windows) is written directly, and so is a file whose folder may not
+// be written or whose owner cannot be kept. A temporary file that cannot be
+// made for another reason (no space, no inode) ends the run before it begins:
+// the path is never written in place for it.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +36,9 @@ public:
 
 class OutputFile {
 public:
-    // Opens the output; a failure is a RunError naming the path.
+    // Opens the output; a failure is a RunError naming the path, or a
+    // WriteFailure (nothing written) when the path cannot be replaced: the
+    // temporary file cannot be made, or another program holds the file.
     explicit OutputFile(const std::string& path);
     // An output that was not published is abandoned.
     ~OutputFile();
@@ -56,22 +64,29 @@ public:
 
 private:
     void openDirectly(const std::string& path);
+    void openDescriptor(const std::string& path, int descriptor);
     bool openTemporary(const std::string& path, const std::string& target, bool existing);
     void flush();
     [[noreturn]] void fail(uint64_t fileBytes, int error);
+    [[noreturn]] void failToPublish(int error);
 
     int fd_ = -1;
     std::string target_;     // the file a temporary one replaces
     std::string temporary_;  // empty for a direct output, and once published or abandoned
+    unsigned finalBits_ = 0; // the permission bits the temporary file gets when it is published
     bool replacesWhole_ = false;
+    bool cutsBack_ = false;  // a direct output this run emptied: a failed write cuts its partial line off
     std::string buffer_;
-    // Where each held line ends in the file, and the input line it comes from.
+    // Where each held line of a direct output ends in the file, and the input
+    // line it comes from; a temporary file, which goes whole, needs none (and
+    // no memory for them that could run out).
     struct LineEnd {
         uint64_t offset;
         long inputLine;
     };
     std::vector<LineEnd> heldLines_;
     uint64_t written_ = 0;  // bytes in the file
+    long lastHeldLine_ = 0;
     long completeThrough_ = 0;
 };
 

@@ -1,9 +1,10 @@
 // File descriptors and error texts of the C library, with the same meaning on
 // Linux and on Windows. On Linux these are the POSIX calls themselves. On
 // Windows paths are UTF-8 and opened by their UTF-16 names (any name opens,
-// not only those of the ANSI code page), every file is binary and not
-// inherited by child processes, a directory fails to open with EISDIR as on
-// Linux (the Windows C library says EACCES), and error texts are worded as
+// not only those of the ANSI code page; a path too long for the old limit of
+// 260 characters in its long form, "\\?\C:\..."), every file is binary and
+// not inherited by child processes, a directory fails to open with EISDIR as
+// on Linux (the Windows C library says EACCES), and error texts are worded as
 // glibc words them, so that messages are the same on both.
 #pragma once
 
@@ -32,10 +33,15 @@
 
 namespace platform::sys {
 
+// The error of a file that another program holds open without sharing it
+// (Windows only): not a number of the C library's.
+inline constexpr int kOpenInAnotherProgram = 0x10000;
+
 // glibc's texts for the error numbers a file operation can end with; null for others.
 inline const char* linuxErrorText(int code)
 {
     switch (code) {
+    case kOpenInAnotherProgram: return "it is open in another program";
     case EPERM: return "Operation not permitted";
     case ENOENT: return "No such file or directory";
     case EINTR: return "Interrupted system call";
@@ -89,19 +95,22 @@ inline std::filesystem::path filePath(const std::string& utf8)
 
 #ifdef _WIN32
 
+// The path as the Windows file API takes it, in UTF-16: as it is, or in its
+// long form when its full path reaches the old limit of 260 characters.
+std::wstring nativePath(const std::string& path);
+
+// The error number of a failed Windows call, for the reasons a file
+// operation can have (EIO for the others).
+int errorNumber(unsigned long windowsError);
+
 inline bool isDirectory(const std::string& path)
 {
-    struct _stat64 info;
-    return _wstat64(win32::widen(path).c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
+    const DWORD attributes = GetFileAttributesW(nativePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // flags as for open(); -1 and errno on failure.
-inline int openFile(const std::string& path, int flags, int mode = 0)
-{
-    const int fd = _wopen(win32::widen(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, mode);
-    if (fd < 0 && errno == EACCES && isDirectory(path)) errno = EISDIR;
-    return fd;
-}
+int openFile(const std::string& path, int flags, int mode = 0);
 
 inline std::optional<uint64_t> regularFileSize(int fd)
 {
@@ -152,7 +161,9 @@ inline int closeFile(int fd) { return ::close(fd); }
 RunError openError(const std::string& path, int code);
 
 // What the path names, without opening it (a FIFO's open would wait for its
-// other end). Symbolic links are followed.
+// other end). Symbolic links are followed. On Windows a device name (NUL,
+// CON, COM1, also as "nul.txt" or in a folder) names a device, which exists
+// and is no regular file.
 struct FileStatus {
     bool exists = false;
     bool regular = false;
@@ -167,22 +178,67 @@ FileStatus statusOf(const std::string& path);
 // file (a device, a socket, a FIFO when none is allowed).
 int openForReading(const std::string& path, bool fifoAllowed);
 
-// The file a chain of symbolic links at path ends at, or would be created
-// at; path itself when it is no link. On Windows, path.
-std::string linkTarget(const std::string& path);
+// Opens path for writing directly, created when absent and emptied: a FIFO
+// once it has a reader, waited for so that an interruption, whenever it
+// comes, cuts the wait short (throws). -1 and errno on failure.
+int openForWritingDirectly(const std::string& path);
+
+// Where an open of path for writing ends up, the symbolic links at its end
+// followed one by one as the system follows them (up to 40, chains and
+// dangling chains alike, a relative link from its own folder). The chain
+// ends at the path of a file, existing or to be created, or at a link the
+// system resolves itself, one under /proc: when that is one of this
+// process's own descriptors, /proc/self/fd/N (which /dev/stdout, /dev/fd/N
+// and /proc/PID/fd/N for this process name too), the chain names that
+// descriptor. On Windows the path is its own end.
+struct LinkEnd {
+    std::string path;         // the last path of the chain
+    int descriptor = -1;      // the process's own descriptor it names, else -1
+    bool systemLink = false;  // path is another link under /proc, which only an open resolves
+};
+LinkEnd linkEnd(const std::string& path);
+
+// A descriptor of this process's own, duplicated for writing through it:
+// the same open file, its position and its appending shared. -1 and errno
+// on failure (EBADF for one that is not open, or open for reading only).
+int duplicateForWriting(int fd);
 
 // Whether this process may write the existing file at path.
 bool mayWrite(const std::string& path);
 
-// Creates a new file for writing beside target, named ".NAME.kovra-XXXXXX"
-// after target's name, with the permissions a new file gets. Gives its
-// descriptor and sets temporary to its path; -1 and errno on failure.
-int createTemporaryBeside(const std::string& target, std::string& temporary);
+// Whether another program holds the existing file at path open so that it
+// can be neither written nor replaced (Windows only: a sharing violation).
+bool openInAnotherProgram(const std::string& path);
 
-// Gives the file open on fd the owner, group and permission bits of the
-// existing file at original; false when they cannot all be kept. Nothing to
-// do on Windows, where a new file takes its folder's permissions.
-bool takeOwnerAndMode(int fd, const std::string& original);
+// The permission bits of the existing file at path, or those a new file
+// gets (0666 less the umask) when it is absent or cannot be examined. On
+// Windows, where a new file takes its folder's permissions, read and write.
+unsigned permissionBits(const std::string& path, bool existing);
+
+// Creates a new file for writing beside target, named ".NAME.kovra-XXXXXX"
+// after target's name (NAME cut, at a character, so that the name fits in
+// 255 bytes), readable and writable by its owner alone, and narrower when
+// bits are: nobody reads it who may not read the file it will replace. Gives
+// its descriptor and sets temporary to its path; -1 and errno on failure,
+// ENAMETOOLONG for a target whose own name is longer than 255.
+int createTemporaryBeside(const std::string& target, unsigned bits, std::string& temporary);
+
+// Gives the file open on fd the owner and group of the existing file at
+// original; false when they cannot be kept. Nothing to do on Windows.
+bool takeOwner(int fd, const std::string& original);
+
+// Sets the permission bits of the file open on fd (set-id bits included);
+// false when they cannot be set. Nothing to do on Windows.
+bool setPermissionBits(int fd, unsigned bits);
+
+// Writes what the system holds of the file open on fd to the disk; false and
+// errno when that fails.
+bool syncFile(int fd);
+
+// Writes the folder that holds path to the disk, so that a file renamed into
+// it stays renamed after a power cut; whatever fails is let pass (some file
+// systems cannot). Nothing to do on Windows, where the rename writes through.
+void syncFolderOf(const std::string& path);
 
 // Moves from over to, replacing a file there, in one step; false and errno
 // on failure.

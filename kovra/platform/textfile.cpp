@@ -58,6 +58,7 @@ bool InputFile::fill()
 {
     if (eof_) return false;
     for (;;) {
+        waitUntilReadable(fd_);  // a pipe's writer may keep the run waiting
         const long n = sys::readSome(fd_, buffer_.data(), buffer_.size());
         if (n > 0) {
             consumed_ += end_;

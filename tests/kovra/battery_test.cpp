@@ -132,10 +132,20 @@ TEST(Battery, BytesAndLineEnds)
     expectOutcomes({
         {"binary garbage for a record", kHeader + "\x01\x02\xff\xfe garbage \x80\x81 \x90\r\n" + kPoint, 1,
          message("in.txt:2: warning: easting \"garbage\" read as 0") +
-             message("in.txt:2: warning: northing \"\x80\x81\" read as 0") +
+             message("in.txt:2: warning: northing \"\\x80\\x81\" read as 0") +  // C1 bytes too
              message("in.txt:2: Error ed2et: outside the grid (point \\x01\\x02\xff\xfe)") +  // controls shown escaped
              summary("1 of 2 points converted, 1 not converted, 2 warnings"),
          kOutHeader + kPointOut},
+        // C1 controls (CSI "\x9b" clears an 8-bit terminal's screen), as
+        // bytes and as UTF-8 characters, and bidi controls, which reorder the
+        // text, once written raw: escaped in messages, kept in the output.
+        {"C1 and bidi controls in names",
+         kHeader + "\x9b" "2J\xc2\x9b" "1m\xe2\x80\xae" "abc\xe2\x81\xa6" "d\xc3\xb1\xf1 440000 0 y\r\n" +
+             "\xe2\x80\xae" "\x9b" "P1 440000 4470000 x\r\n",
+         1,
+         message("in.txt:2: Error ed2et: outside the grid (point \\x9b2J\\u009b1m\\u202eabc\\u2066d\xc3\xb1\xf1)") +
+             summary("1 of 2 points converted, 1 not converted, 0 warnings"),
+         kOutHeader + "\xe2\x80\xae" "\x9b" "P1 439891.620 4469804.429 x\r\n"},
         {"NUL bytes in the rest are copied", kHeader + kPoint + std::string("\0z\0", 3) + "\r\n", 0, "",
          kOutHeader + "P1 439891.620 4469804.429 x" + std::string("\0z\0", 3) + "\r\n"},
         {"no line end after the last record", kHeader + kPoint, 0, "", kOutHeader + kPointOut},
@@ -388,27 +398,40 @@ TEST(Battery, FifoInputAndOutput)
     EXPECT_TRUE(received == *reference.out);
 }
 
-TEST(Battery, FileSystemFillsUpMidRun)
+TEST(Battery, FileSystemFullOrOutOfInodesLeavesTheOldOutput)
 {
     if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
-    Bench bench;
-    fs::create_directory(bench.dir / "small");
-    if (::mount("tmpfs", (bench.dir / "small").c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-    writeFile(bench.dir / "small" / "out.txt", "the previous output\r\n");
-    const Outcome o = bench.run(manyPoints(5000), {"in.txt", "small/out.txt"});
-    const std::string out = readFile(bench.dir / "small" / "out.txt");
-    const auto left = std::distance(fs::directory_iterator(bench.dir / "small"), fs::directory_iterator());
-    ::umount((bench.dir / "small").c_str());
+    // 64 KiB fill up mid-run. Two inodes (the folder and out.txt) leave none
+    // for the temporary file: the run once wrote out.txt in place instead,
+    // and a failure left a piece of the new output where the old one was.
+    for (const char* options : {"size=64k", "size=1m,nr_inodes=2"}) {
+        SCOPED_TRACE(options);
+        Bench bench;
+        fs::create_directory(bench.dir / "small");
+        if (::mount("tmpfs", (bench.dir / "small").c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options) != 0)
+            GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+        writeFile(bench.dir / "small" / "out.txt", "the previous output\r\n");
+        const Outcome o = bench.run(manyPoints(5000), {"in.txt", "small/out.txt"});
+        const std::string out = readFile(bench.dir / "small" / "out.txt");
+        const auto left = std::distance(fs::directory_iterator(bench.dir / "small"), fs::directory_iterator());
+        ::umount((bench.dir / "small").c_str());
 
-    // The new output never fitted: the previous one is left whole, and no
-    // temporary file stays behind.
-    EXPECT_EQ(o.status, 2);
-    EXPECT_EQ(o.err.substr(0, o.err.find('\n') + 1),
-              message("cannot write small/out.txt: No space left on device; small/out.txt was left as it was"));
-    EXPECT_TRUE(o.err.ends_with(" without finishing its output\n")) << o.err;
-    EXPECT_EQ(out, "the previous output\r\n");
-    EXPECT_EQ(left, 1);
+        // The new output never fitted: the previous one is left whole, and no
+        // temporary file stays behind. Out of space mid-run, the summary
+        // says the run did not finish; with no inode the run ends at its
+        // start, with its one message.
+        EXPECT_EQ(o.status, 2);
+        const std::string said =
+            message("cannot write small/out.txt: No space left on device; small/out.txt was left as it was");
+        if (std::string_view(options).find("nr_inodes") != std::string_view::npos) {
+            EXPECT_EQ(o.err, said);
+        } else {
+            EXPECT_EQ(o.err.substr(0, o.err.find('\n') + 1), said);
+            EXPECT_TRUE(o.err.ends_with(" without finishing its output\n")) << o.err;
+        }
+        EXPECT_EQ(out, "the previous output\r\n");
+        EXPECT_EQ(left, 1);
+    }
 }
 
 TEST(Battery, DamagedGridsEndToEnd)

@@ -107,10 +107,21 @@ TEST(DataSafety, OutputThatIsTheGridIsRefusedBeforeAnythingIsWritten)
         EXPECT_EQ(r.err, std::string("kovra: Error openFiles: Output would overwrite the grid file: ") + output + "\n");
     }
     EXPECT_EQ(readFile(w.dir / "mirtaxo.gsb"), readFile(DEMO_GRID));
-    // A missing grid is not created under its name either.
+    // A missing grid is not created under its name either, nor at the end of
+    // a chain of dangling links, relative ones in another folder included:
+    // the check follows the links as far as the writer does.
     fs::remove(w.dir / "mirtaxo.gsb");
-    EXPECT_EQ(w.run({"in.txt", "mirtaxo.gsb"}).status, 2);
-    EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb"));
+    fs::create_symlink("mirtaxo.gsb", w.dir / "dang");
+    fs::create_symlink("dang", w.dir / "dang2");
+    fs::create_directory(w.dir / "sub");
+    fs::create_symlink("../dang2", w.dir / "sub" / "up");
+    fs::create_symlink("up", w.dir / "sub" / "up2");
+    for (const char* output : {"mirtaxo.gsb", "dang", "dang2", "sub/up", "sub/up2"}) {
+        const ProgramRun r = w.run({"in.txt", output});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, std::string("kovra: Error openFiles: Output would overwrite the grid file: ") + output + "\n");
+        EXPECT_FALSE(fs::exists(w.dir / "mirtaxo.gsb")) << output;
+    }
     EXPECT_EQ(readFile(w.dir / "in.txt"), readFile(kSample));
 }
 
@@ -157,8 +168,9 @@ TEST(DataSafety, FailedWritesEndTheRunAndSayWhatIsComplete)
                      "kovra: in.txt: 10 of 10 points converted, 0 not converted, 0 warnings; the run ended after line "
                      "11 without finishing its output\n");
 
-    // A file that may grow no further mid-run: the previous output is left
-    // as it was, whatever the number of threads.
+    // A file that may grow no further mid-run (`ulimit -f`, SIGXFSZ at its
+    // default, which once killed the run and left its temporary file): the
+    // previous output is left as it was, whatever the number of threads.
     for (const char* threads : {"KOVRA_THREADS=1", "KOVRA_THREADS=3"}) {
         Workspace limited;
         writeFile(limited.dir / "mirtaxo.gsb", unmarkedDemoGrid());
@@ -170,6 +182,30 @@ TEST(DataSafety, FailedWritesEndTheRunAndSayWhatIsComplete)
                          "kovra: in.txt: 60000 of 60000 points converted, 0 not converted, 0 warnings; the run ended "
                          "after line 60001 without finishing its output\n");
         EXPECT_EQ(readFile(limited.dir / "out.txt"), "old\r\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(limited.dir.path()), fs::directory_iterator()), 3)
+            << "a temporary file stayed behind";
+    }
+}
+
+TEST(DataSafety, WorkersShortOfMemoryGiveWayToFewerInsteadOfEndingTheRun)
+{
+    if (std::getenv("RUK_NO_ADDRESS_LIMIT")) GTEST_SKIP() << "sanitizer builds reserve huge address space";
+    // 30 MB of address space, `ulimit -v 30000`: one thread finishes the
+    // run; the threads' stacks and blocks do not fit beside it. The run once
+    // ended with "out of memory after input line 1".
+    Workspace w;
+    fs::copy_file(DEMO_GRID, w.dir / "mirtaxo.gsb");
+    writeFile(w.dir / "in.txt", manyPoints(60000) + "bad 1 2 x\r\n" + manyPoints(3000).substr(14));
+    const ProgramRun reference = w.run({"in.txt", "out.txt"}, {.environment = {"KOVRA_THREADS=1"}});
+    const std::string output = readFile(w.dir / "out.txt");
+    ASSERT_EQ(reference.status, 1);
+    for (const std::vector<std::string>& threads : {std::vector<std::string>{}, {"KOVRA_THREADS=8"}}) {
+        SCOPED_TRACE(threads.empty() ? "one thread per core" : threads.front());
+        fs::remove(w.dir / "out.txt");
+        const ProgramRun r = w.run({"in.txt", "out.txt"}, {.addressSpace = 30000ULL << 10, .environment = threads});
+        EXPECT_EQ(r.status, reference.status);
+        EXPECT_EQ(r.err, reference.err);
+        EXPECT_TRUE(readFile(w.dir / "out.txt") == output);
     }
 }
 

@@ -37,7 +37,7 @@ void applyOptions(const ChildOptions& limits)
         setrlimit(RLIMIT_AS, &limit);
     }
     if (limits.fileSize) {
-        signal(SIGXFSZ, SIG_IGN);  // stays ignored across exec
+        signal(SIGXFSZ, SIG_DFL);  // the program itself must keep the signal from ending it
         const rlimit limit{limits.fileSize, limits.fileSize};
         setrlimit(RLIMIT_FSIZE, &limit);
     }

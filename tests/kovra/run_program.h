@@ -19,7 +19,7 @@ struct ProgramRun {
 // variables added to its environment ("NAME=value").
 struct ChildOptions {
     unsigned long long addressSpace = 0;  // RLIMIT_AS
-    unsigned long long fileSize = 0;      // RLIMIT_FSIZE; SIGXFSZ is ignored, so writes fail with EFBIG
+    unsigned long long fileSize = 0;      // RLIMIT_FSIZE; SIGXFSZ left at its default, as `ulimit -f` leaves it
     std::vector<std::string> environment;
 };
 

@@ -68,14 +68,14 @@ COMCTL32.DLL:
 MSIMG32.DLL:
   AlphaBlend
 MSVCRT.DLL:
-  __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type
-  __setusermatherr _amsg_exit _assert _beginthreadex _cexit _chsize _close _endthreadex _errno _fdopen
+  __doserrno __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type
+  __setusermatherr _amsg_exit _assert _beginthreadex _cexit _chsize _close _dup _endthreadex _errno _fdopen
   _fileno _findclose _fpreset _fstat64 _get_osfhandle _hypot _initterm _iob _lock _lseeki64 _onexit
   _read _setjmp3 _setmode _strdup _telli64 _ultoa _unlock _waccess _wchdir _wchmod _wfindfirst
   _wfindnext _wfopen _wfullpath _wgetcwd _wmkdir _wopen _write _wstat64 _wunlink _wutime abort atoi
   calloc exit fclose fflush fopen fprintf fputc fputs fputwc free fwprintf fwrite getenv iswctype
   localeconv longjmp malloc memchr memcmp memcpy memmove memset printf puts realloc setlocale setvbuf
-  signal strchr strcmp strcoll strerror strftime strlen strncmp strtol strxfrm tan towlower towupper
+  signal strchr strcmp strcoll strerror strftime strlen strncmp strtol strxfrm tan toupper towlower towupper
   vfprintf wcscat wcscmp wcscoll wcscpy wcsftime wcslen wcsncpy wcsxfrm
 LIST
 }

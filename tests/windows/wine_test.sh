@@ -12,6 +12,7 @@
 #   wine_test.sh boxes   STATE KOVRA_EXE SOURCE_DIR COUNTER_EXE   messages as boxes, on a headless X server
 #   wine_test.sh package STATE ZIP SOURCE_DIR         the Windows package unpacked, its kovra.exe on its demo
 #   wine_test.sh then    STATE COMMAND...             COMMAND, where the programs run under Wine
+#   wine_test.sh outputs STATE KOVRA_EXE SOURCE_DIR HOLD_EXE      devices, long names, an output held open
 #
 # STATE is a file that holds the prefix's path from setup to cleanup. Where
 # setup skips (no Wine, or a Wine that cannot run the programs: a 32-bit build
@@ -345,6 +346,63 @@ stages)
   expect_text "stage results: status" "$status" 0
   # Its summary: only a comparer that ran writes it.
   check "stage results: compared" grep -q '^[0-9]* lines, [0-9]* values' "$work/compared.txt"
+  ;;
+outputs)
+  # A device name is written directly: it once got a temporary file and
+  # failed at the end, "cannot write NUL: Input/output error".
+  out_header=$'UTM ETRS89 H30\r\n'
+  fresh
+  printf 'UTM ED50 H30\r\n' >"$work/in.txt"
+  mkdir "$work/sub"
+  for device in NUL nul.txt 'sub\NUL' Nul; do
+    kovra in.txt "$device"
+    expect_text "device $device: status" "$status" 0
+    expect_text "device $device: messages" "$err" ""
+  done
+  expect_text "devices: nothing created" "$(cd "$work" && find . -mindepth 1 | sort | tr '\n' ' ')" \
+    "./in.txt ./mirtaxo.gsb ./sub "
+
+  # Names as long as Linux takes them: 250 and 255 characters, or a path of
+  # over 600 (past Windows' old limit of 260), once said "Path not found". A name
+  # longer than 255 is named as too long.
+  long=$(printf 'n%.0s' $(seq 246)).txt
+  longest=$(printf 'n%.0s' $(seq 251)).txt
+  deep=$(printf 'd%.0s' $(seq 200))
+  mkdir -p "$work/$deep/$deep"
+  for name in "$long" "$longest" "$deep/$deep/out.txt" "$deep\\$deep\\$long"; do
+    kovra in.txt "$name"
+    expect_text "${#name} characters: status" "$status" 0
+    expect_same "${#name} characters: output" "$work/${name//\\//}" <(printf '%s' "$out_header")
+  done
+  toolong=$(printf 'n%.0s' $(seq 252)).txt
+  kovra in.txt "$toolong"
+  expect_refused "256 characters" "Path/File access error: $toolong (File name too long)"
+  expect_text "long names: no temporary file left" "$(find "$work" -name '.*.kovra-*' | wc -l)" 0
+
+  # An output another program holds open without sharing it (as an editor
+  # does): the reason is named, and the file left as it was. The holder says
+  # "held" once it holds the file, and lets go when its input ends.
+  [ -f "$5" ] || skip "$5 was not built (cmake --build --preset windows)"
+  printf 'precious\r\n' >"$work/held.txt"
+  mkfifo "$work.hold-in" "$work.hold-out"
+  exec 7<>"$work.hold-in"
+  (cd "$work" && exec wine "$5" held.txt <"$work.hold-in" >"$work.hold-out") 7>&- &
+  holder=$!
+  held=
+  read -r held <"$work.hold-out"
+  expect_text "holder" "${held%$'\r'}" held
+  kovra in.txt held.txt
+  exec 7>&-
+  wait "$holder"
+  rm -f "$work.hold-in" "$work.hold-out"
+  expect_text "held open: status" "$status" 2
+  expect_text "held open: messages" "$err" \
+    $'kovra: cannot write held.txt: it is open in another program; held.txt was left as it was\n'
+  expect_same "held open: left as it was" "$work/held.txt" <(printf 'precious\r\n')
+  kovra in.txt held.txt
+  expect_text "let go: status" "$status" 0
+  expect_same "let go: replaced" "$work/held.txt" <(printf '%s' "$out_header")
+  expect_text "held open: no temporary file left" "$(find "$work" -name '.*.kovra-*' | wc -l)" 0
   ;;
 *)
   echo "wine_test.sh: unknown mode $mode" >&2
