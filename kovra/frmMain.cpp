@@ -40,9 +40,15 @@ struct OpenInput {
 };
 
 // Both files of a run, open: the output is opened only for an input whose
-// header was read and makes it a point file.
+// header was read and makes it a point file. The input and its header are
+// taken from opened, whose names stay, so that a failed open of the output
+// can still name both files.
 struct PointFiles : OpenInput {
-    explicit PointFiles(OpenInput opened) : OpenInput(std::move(opened)), output(outputFileName) {}
+    explicit PointFiles(OpenInput& opened)
+        : OpenInput{opened.inputFileName, opened.outputFileName, std::move(opened.input), std::move(opened.header)},
+          output(outputFileName)
+    {
+    }
     OutputFile output;  // handle 2
 };
 
@@ -104,10 +110,9 @@ int wordCount(const std::string& commandLine)
     return words;
 }
 
-// What to tell a user whose input, which could not be opened, is not there,
-// when the command line may have meant an input path with a blank in it. (On
-// Windows "my in.txt" keeps its quote, which no file name can hold: there is
-// no such file either.)
+// What to tell a user whose input is not there, when the command line may
+// have meant an input path with a blank in it. (On Windows "my in.txt" keeps
+// its quote, which no file name can hold: there is no such file either.)
 std::optional<std::string> blankInInputHint(const std::string& commandLine, const OpenInput& opened)
 {
     if (wordCount(commandLine) <= 2 || platform::sys::statusOf(opened.inputFileName).exists) return std::nullopt;
@@ -122,30 +127,25 @@ std::unique_ptr<PointFiles> openFiles(const std::string& commandLine, const Repo
     std::optional<TrapError> caught;
     std::optional<std::string> refusal;
     OpenInput opened;
-    bool headerRead = false;  // from then on opened may have moved into files
-    std::string outputName;  // kept apart: opened hands its own on to the files
     std::unique_ptr<PointFiles> files;
     try {
         trap("openFiles", caught, [&] {
             openInput(commandLine, opened);
-            headerRead = true;
-            outputName = opened.outputFileName;
             refusal = notAPointFile(opened.header, opened.inputFileName);
-            if (!refusal) files = std::make_unique<PointFiles>(std::move(opened));
+            if (!refusal) files = std::make_unique<PointFiles>(opened);
         });
     } catch (const platform::ReadFailure& failure) {  // the input opened, but its first bytes cannot be read
         report(readFailureText(opened.inputFileName, failure.line, failure.what()));
         return nullptr;
     } catch (const platform::WriteFailure& failure) {  // the output's path cannot be replaced; nothing written
-        report(writeFailureText(failure.what(), {outputName, true, 0}));
+        report(writeFailureText(failure.what(), {opened.outputFileName, true, 0}));
         return nullptr;
     }
     if (refusal) report(*refusal);
     if (!caught) return files;
     report(caught->text());
     if (commandLine.find(' ') == std::string::npos) report(kUsage);
-    if (!headerRead && !opened.input)  // the input did not open
-        if (const std::optional<std::string> hint = blankInInputHint(commandLine, opened)) report(*hint);
+    if (const std::optional<std::string> hint = blankInInputHint(commandLine, opened)) report(*hint);
     return nullptr;
 }
 
